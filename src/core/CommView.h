@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+// What the communication cycle may do to the main window. The window implements it;
+// tests implement it with a recorder.
+class CommView
+{
+public:
+    virtual ~CommView() = default;
+
+    virtual void setStatus(const QString& text) = 0;  // LblStatus
+    virtual void setProgress(int value) = 0;          // PrgComm, 0 to 100
+    virtual void setConnectControlsEnabled(bool) = 0; // CmdConnect, CmdDownload and FrmComm
+    virtual void setDownloadEnabled(bool) = 0;        // CmdDownload alone
+    virtual void setTimerEnabled(bool on) = 0;        // TmrComm
+    virtual bool timerEnabled() const = 0;
+    virtual void setTimerInterval(int milliseconds) = 0;
+    virtual void setLiveNeedle(int pressure) = 0; // GaugePressure's needle
+    // Marks the pressure window on the four dials, GaugePressure first.
+    virtual void markPressureWindow(int high, int low) = 0;
+    virtual void RefreshGrid() = 0;
+    virtual void RefreshTripNeedles() = 0;
+};

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+
+// The application's title: the main window's caption and every message box's.
+inline constexpr const char* ApplicationTitle = "VORTA Calibration Tool";
+
+enum class MessageIcon
+{
+    None,
+    Warning
+};
+enum class MessageButtons
+{
+    Ok,
+    YesNo
+};
+enum class MessageAnswer
+{
+    Ok,
+    Yes,
+    No
+};
+
+// Every message box of the program goes through here, so the whole program runs in
+// tests without a modal dialog. The caption is always the application's title.
+class MessageBoxes
+{
+public:
+    virtual ~MessageBoxes() = default;
+    virtual MessageAnswer show(const QString& text, MessageIcon icon = MessageIcon::None,
+                               MessageButtons buttons = MessageButtons::Ok) = 0;
+};

@@ -1,0 +1,22 @@
+#include "QtMessageBoxes.h"
+
+#include <QMessageBox>
+
+MessageAnswer QtMessageBoxes::show(const QString& text, MessageIcon icon, MessageButtons buttons)
+{
+    QMessageBox box(m_parent);
+    box.setWindowTitle(QString::fromLatin1(ApplicationTitle));
+    box.setText(text);
+    box.setTextFormat(Qt::PlainText);
+    box.setIcon(icon == MessageIcon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon);
+    if (buttons == MessageButtons::YesNo) {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::Yes);
+    } else {
+        box.setStandardButtons(QMessageBox::Ok);
+    }
+    const int answer = box.exec();
+    if (buttons == MessageButtons::Ok)
+        return MessageAnswer::Ok;
+    return answer == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
+}

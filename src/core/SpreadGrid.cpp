@@ -1,0 +1,206 @@
+#include "SpreadGrid.h"
+
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QResizeEvent>
+#include <QStyledItemDelegate>
+#include <QValidator>
+
+#include <algorithm>
+
+namespace {
+
+// Value cells hold plain digits only: no sign, no group separators, no spaces, so that the
+// text of a cell always reads back as the number it shows. Digits that are not yet within
+// the row's range are Intermediate: the editor shows them but cannot commit them.
+QValidator::State checkWholeNumber(const QString& text, const GridRowSpec& row, std::int32_t* value)
+{
+    constexpr qsizetype MaxDigits = 10;
+    if (text.isEmpty())
+        return QValidator::Intermediate;
+    const bool digitsOnly =
+        std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+    if (!digitsOnly || text.size() > MaxDigits)
+        return QValidator::Invalid;
+    const qint64 number = text.toLongLong();
+    if (number < row.minimum || number > row.maximum)
+        return QValidator::Intermediate;
+    if (value)
+        *value = static_cast<std::int32_t>(number);
+    return QValidator::Acceptable;
+}
+
+class WholeNumberValidator : public QValidator
+{
+public:
+    WholeNumberValidator(const GridRowSpec& row, QObject* parent) : QValidator(parent), m_row(row)
+    {}
+
+    State validate(QString& input, int&) const override
+    {
+        return checkWholeNumber(input, m_row, nullptr);
+    }
+
+private:
+    GridRowSpec m_row;
+};
+
+// Edits a value cell in a line editor that takes only the row's whole numbers; the commit
+// goes through SpreadGrid::enterText, so typed and programmatic entries are checked alike.
+class ValueCellDelegate : public QStyledItemDelegate
+{
+public:
+    explicit ValueCellDelegate(SpreadGrid* grid) : QStyledItemDelegate(grid), m_grid(grid) {}
+
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&,
+                          const QModelIndex& index) const override
+    {
+        auto* editor = new QLineEdit(parent);
+        editor->setFrame(false);
+        editor->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        if (index.row() < m_grid->rows().size())
+            editor->setValidator(new WholeNumberValidator(m_grid->rows().at(index.row()), editor));
+        // An entry that cannot be committed yet is shown in red.
+        const QPalette normal = editor->palette();
+        QObject::connect(editor, &QLineEdit::textChanged, editor, [editor, normal] {
+            QPalette palette = normal;
+            if (!editor->hasAcceptableInput())
+                palette.setColor(QPalette::Text, Qt::red);
+            editor->setPalette(palette);
+        });
+        return editor;
+    }
+
+    void setModelData(QWidget* editor, QAbstractItemModel*, const QModelIndex& index) const override
+    {
+        const auto* lineEdit = qobject_cast<QLineEdit*>(editor);
+        if (!lineEdit)
+            return;
+        const int row = index.row() + 1;
+        if (lineEdit->text() != m_grid->cellText(row))
+            m_grid->enterText(row, lineEdit->text());
+    }
+
+private:
+    SpreadGrid* m_grid;
+};
+
+} // namespace
+
+SpreadGrid::SpreadGrid(QWidget* parent) : QTableWidget(parent)
+{
+    QFont compact = font();
+    compact.setPointSizeF(8.0);
+    setFont(compact);
+
+    setColumnCount(2);
+    setHorizontalHeaderLabels({QStringLiteral("Value"), QStringLiteral("Units")});
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionBehavior(QAbstractItemView::SelectItems);
+    setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked |
+                    QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
+    setCornerButtonEnabled(false);
+    setWordWrap(false);
+    // Tab leaves the grid for the next control instead of walking its cells.
+    setTabKeyNavigation(false);
+    setItemDelegateForColumn(ValueColumn, new ValueCellDelegate(this));
+
+    QHeaderView* columns = horizontalHeader();
+    columns->setSectionsClickable(false);
+    columns->setHighlightSections(false);
+    columns->setSectionResizeMode(ValueColumn, QHeaderView::Stretch);
+    columns->setSectionResizeMode(UnitsColumn, QHeaderView::ResizeToContents);
+
+    QHeaderView* captions = verticalHeader();
+    captions->setSectionsClickable(false);
+    captions->setHighlightSections(false);
+    captions->setSectionResizeMode(QHeaderView::Fixed);
+    captions->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+
+    fitRowsToHeight();
+}
+
+void SpreadGrid::setRows(const QList<GridRowSpec>& rows)
+{
+    m_rows = rows;
+    setRowCount(0);
+    setRowCount(static_cast<int>(rows.size()));
+    for (int i = 0; i < rows.size(); ++i) {
+        setVerticalHeaderItem(i, new QTableWidgetItem(rows.at(i).caption));
+
+        auto* value = new QTableWidgetItem;
+        value->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable);
+        value->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        setItem(i, ValueColumn, value);
+
+        auto* units = new QTableWidgetItem(rows.at(i).units);
+        units->setFlags(Qt::ItemIsEnabled);
+        setItem(i, UnitsColumn, units);
+    }
+    fitRowsToHeight();
+}
+
+void SpreadGrid::setCellValue(int row, std::int32_t value)
+{
+    if (row < 1 || row > rowCount())
+        return;
+    if (QTableWidgetItem* cell = item(row - 1, ValueColumn))
+        cell->setText(QString::number(value));
+}
+
+QString SpreadGrid::cellText(int row) const
+{
+    if (row < 1 || row > rowCount())
+        return {};
+    const QTableWidgetItem* cell = item(row - 1, ValueColumn);
+    return cell ? cell->text() : QString();
+}
+
+bool SpreadGrid::enterText(int row, const QString& text)
+{
+    if (row < 1 || row > rowCount() || row > m_rows.size())
+        return false;
+    QTableWidgetItem* cell = item(row - 1, ValueColumn);
+    std::int32_t value = 0;
+    if (!cell || checkWholeNumber(text, m_rows.at(row - 1), &value) != QValidator::Acceptable)
+        return false;
+    cell->setText(QString::number(value));
+    Q_EMIT CellEdited(ValueColumn, row);
+    return true;
+}
+
+void SpreadGrid::resizeEvent(QResizeEvent* event)
+{
+    QTableWidget::resizeEvent(event);
+    fitRowsToHeight();
+}
+
+void SpreadGrid::changeEvent(QEvent* event)
+{
+    QTableWidget::changeEvent(event);
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+        fitRowsToHeight();
+}
+
+void SpreadGrid::fitRowsToHeight()
+{
+    const QFontMetrics metrics(font());
+    const int smallestHeader = metrics.height() + 4;
+    const int rows = rowCount();
+    const int available = height() - 2 * frameWidth();
+    if (rows == 0) {
+        horizontalHeader()->setFixedHeight(smallestHeader);
+        return;
+    }
+    // The rows share the height below the header; a few of them take one pixel more so
+    // that the last row ends at the bottom edge.
+    const int rowHeight = std::max(metrics.height(), (available - smallestHeader) / rows);
+    const int leftOver = std::max(0, available - smallestHeader - rows * rowHeight);
+    horizontalHeader()->setFixedHeight(smallestHeader);
+    verticalHeader()->setMinimumSectionSize(metrics.height());
+    verticalHeader()->setDefaultSectionSize(rowHeight);
+    for (int i = 0; i < rows; ++i)
+        setRowHeight(i, rowHeight + (i < leftOver ? 1 : 0));
+}

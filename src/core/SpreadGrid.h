@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QTableWidget>
+
+#include <cstdint>
+
+// One row of the grid: its caption, its units text and the range its value cell accepts.
+struct GridRowSpec
+{
+    QString caption;
+    QString units;
+    std::int32_t minimum = 0;
+    std::int32_t maximum = 0;
+};
+
+// The parameter grid: a caption column (the row headers), a value column headed "Value"
+// and a units column headed "Units". Value cells take only whole numbers within their
+// row's range; captions and units are fixed text. Rows are numbered from 1.
+class SpreadGrid : public QTableWidget
+{
+    Q_OBJECT
+
+public:
+    // The captions are the row headers, so the value column is the first column.
+    static constexpr int ValueColumn = 0;
+    static constexpr int UnitsColumn = 1;
+
+    explicit SpreadGrid(QWidget* parent = nullptr);
+
+    void setRows(const QList<GridRowSpec>& rows);
+    const QList<GridRowSpec>& rows() const { return m_rows; }
+
+    void setCellValue(int row, std::int32_t value);
+    QString cellText(int row) const;
+
+    // Enters text into a value cell as the user's editor would: refused (false, cell
+    // unchanged, no CellEdited) unless it is a whole number within the row's range.
+    // An accepted entry is stored in its plain form ("007" shows as 7) and raises CellEdited.
+    bool enterText(int row, const QString& text);
+
+Q_SIGNALS:
+    // Raised after the user changed a value cell (ValueColumn, row from 1); not by
+    // setCellValue. The editor raises it only when the committed text differs.
+    void CellEdited(int column, int row);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    // Shares the height among the header and the rows so that all rows show at once.
+    void fitRowsToHeight();
+
+    QList<GridRowSpec> m_rows;
+};
