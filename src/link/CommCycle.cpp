@@ -1,0 +1,138 @@
+#include "CommCycle.h"
+
+#include "DeviceFrames.h"
+#include "DownloadStep.h"
+#include "FrameScanner.h"
+#include "UploadStep.h"
+
+#include <algorithm>
+
+namespace {
+constexpr const char* LiveLineSettings = "57600,n,8,1";
+// Fewer waiting bytes than this are left for the next tick.
+constexpr int LiveMinimumWaiting = 6;
+constexpr int HighestPressure = 99;
+} // namespace
+
+CommCycle::CommCycle(SerialLink& port, CommState& comm, ParameterSet& set, CommView& view,
+                     MessageBoxes& messages)
+    : m_port(port), m_comm(comm), m_set(set), m_view(view), m_messages(messages)
+{}
+
+void CommCycle::tick()
+{
+    try {
+        if (!m_port.portOpen())
+            m_port.setPortOpen(true);
+        switch (m_comm.CommAction) {
+        case 1:
+            m_view.setTimerInterval(FastInterval);
+            livePass();
+            break;
+        case 0:
+            m_view.setTimerInterval(FastInterval);
+            uploadSequence();
+            break;
+        default:
+            m_view.setTimerInterval(DownloadInterval);
+            DownloadStep(m_port, m_comm, m_set, m_view);
+            break;
+        }
+    } catch (...) {
+        errorPath();
+    }
+}
+
+void CommCycle::uploadSequence()
+{
+    const int step = m_comm.CommCount;
+    m_view.setProgress(uploadProgress(step));
+    if (step >= 0 && step <= 7) {
+        UploadStep(step, m_port, m_comm, m_set, m_view);
+    } else if (step == 8) {
+        UploadStep(step, m_port, m_comm, m_set, m_view);
+        m_view.RefreshGrid();
+        m_view.RefreshTripNeedles();
+    } else if (step == 9) {
+        // The closing tick: the live stream starts with the next one.
+        m_comm.CommAction = 1;
+        m_view.setStatus(QStringLiteral("Waiting for data"));
+        m_view.setDownloadEnabled(true);
+    }
+}
+
+void CommCycle::livePass()
+{
+    m_port.setSettings(QString::fromLatin1(LiveLineSettings));
+    m_view.setProgress(100);
+    const int waiting = m_port.inBufferCount();
+    if (waiting < LiveMinimumWaiting)
+        return;
+    const QByteArray batch = m_port.input();
+
+    int shown = 0;
+    bool anyFrame = false;
+    FrameScanner::scan(batch, waiting, DeviceFrames::PressureFrameLength,
+                       DeviceFrames::PressureCommand, [&](const std::uint8_t* frame) {
+                           const auto pressure =
+                               static_cast<std::int16_t>(std::min<int>(frame[3], HighestPressure));
+                           shown = pressure;
+                           anyFrame = true;
+                           m_comm.MaxPressure = std::max(m_comm.MaxPressure, pressure);
+                           m_comm.MinPressure = std::min(m_comm.MinPressure, pressure);
+                       });
+    // Each valid frame rewrites the status line; only the last one is ever seen.
+    if (anyFrame)
+        m_view.setStatus(QStringLiteral("Pressure = %1 PSI").arg(shown));
+    m_view.setLiveNeedle(shown);
+    if (m_comm.MaxPressure > 0)
+        m_view.markPressureWindow(m_comm.MaxPressure, m_comm.MinPressure);
+}
+
+void CommCycle::errorPath()
+{
+    m_view.setTimerEnabled(false);
+    m_messages.show(QStringLiteral("A Comm Port Error Has Occured"), MessageIcon::Warning,
+                    MessageButtons::Ok);
+    m_view.setConnectControlsEnabled(true);
+}
+
+void CommCycle::connect(int portNumber)
+{
+    m_comm.CommAction = 0;
+    m_comm.CommCount = 0;
+    m_comm.MaxPressure = 0;
+    m_comm.MinPressure = 99;
+    try {
+        // A port left open by an earlier error is closed before it gets its new number.
+        if (m_port.portOpen())
+            m_port.setPortOpen(false);
+        m_port.setCommPort(portNumber);
+        m_port.setSettings(QString::fromLatin1(ParameterLineSettings));
+    } catch (...) {
+        errorPath();
+        return;
+    }
+    m_view.setTimerEnabled(true);
+    m_view.setStatus(QStringLiteral("Connecting"));
+    m_view.setConnectControlsEnabled(false);
+}
+
+void CommCycle::disconnect()
+{
+    // Always stops the cycle, also before the first tick has opened the port.
+    m_view.setTimerEnabled(false);
+    m_view.setConnectControlsEnabled(true);
+    try {
+        if (m_port.portOpen())
+            m_port.setPortOpen(false);
+    } catch (...) {
+        // A port that fails even to close is as closed as it can be.
+    }
+    m_view.setStatus(QStringLiteral("Disconnected"));
+}
+
+void CommCycle::startDownload()
+{
+    ::startDownload(m_comm, m_view);
+}

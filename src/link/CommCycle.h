@@ -1,0 +1,41 @@
+#pragma once
+
+#include "CommState.h"
+#include "CommView.h"
+#include "MessageBoxes.h"
+#include "ModVars.h"
+#include "SerialLink.h"
+
+// The communication cycle: every exchange with the device runs here, one unit of work per
+// tick of the window's timer, chosen by CommAction. The buttons only prepare the state
+// and switch the timer on. Nothing in a tick waits for the device.
+class CommCycle
+{
+public:
+    static constexpr int FastInterval = 50;      // upload and live stream, milliseconds
+    static constexpr int DownloadInterval = 150; // milliseconds
+
+    CommCycle(SerialLink& port, CommState& comm, ParameterSet& set, CommView& view,
+              MessageBoxes& messages);
+
+    // TmrComm's tick. Every failure inside it ends in the one error path.
+    void tick();
+
+    // Connect: start the upload on port 1 or 2 at the parameter line settings.
+    void connect(int portNumber);
+    // Disconnect: stop the timer, close the port, give the connection buttons back.
+    void disconnect();
+    // Download: write the parameter set into the device, from its first row.
+    void startDownload();
+
+private:
+    void uploadSequence();
+    void livePass();
+    void errorPath();
+
+    SerialLink& m_port;
+    CommState& m_comm;
+    ParameterSet& m_set;
+    CommView& m_view;
+    MessageBoxes& m_messages;
+};

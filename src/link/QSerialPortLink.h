@@ -1,0 +1,61 @@
+#pragma once
+
+#include "PortNames.h"
+#include "SerialLink.h"
+#include "SerialSettings.h"
+
+#include <QSerialPort>
+
+#include <optional>
+
+// The serial line on a real port, through QSerialPort. Polled by the communication
+// cycle; every failure throws SerialError.
+//
+// A port whose device goes away (an unplugged USB adapter, a closed pseudo-terminal)
+// closes itself at the first failure it reports; the next operation on it throws that
+// failure once, so the cycle shows one error instead of spinning on a dead line.
+class QSerialPortLink : public SerialLink
+{
+public:
+    explicit QSerialPortLink(PortNames names = {});
+    ~QSerialPortLink() override;
+
+    QSerialPortLink(const QSerialPortLink&) = delete;
+    QSerialPortLink& operator=(const QSerialPortLink&) = delete;
+
+    void setCommPort(int port) override;
+    int commPort() const override { return m_port; }
+    void setSettings(const QString& settings) override;
+    QString settings() const override { return m_settingsText; }
+    bool portOpen() const override;
+    void setPortOpen(bool open) override;
+    int inBufferCount() override;
+    QByteArray input() override;
+    void output(const QByteArray& bytes) override;
+
+    const PortNames& portNames() const { return m_names; }
+
+    // How many failures of an open port were handled; one per lost device, however
+    // often the device keeps failing.
+    int deviceFailureCount() const { return m_deviceFailures; }
+
+private:
+    void applySettings();
+    void onError(QSerialPort::SerialPortError error);
+    void closePort();
+    void requireOpen();
+    QString device() const;
+
+    PortNames m_names;
+    QSerialPort m_serial;
+    int m_port = 1;
+    QString m_settingsText = QStringLiteral("9600,n,8,1");
+    SerialSettings m_settings;
+    // What the open device runs at now; empty while closed or after a failed apply.
+    std::optional<SerialSettings> m_applied;
+    // The device the port was last opened on, for messages.
+    QString m_openDevice;
+    QString m_pendingError;
+    int m_deviceFailures = 0;
+    bool m_closing = false;
+};
