@@ -1,0 +1,325 @@
+#include "FrmFileBrowse.h"
+
+#include "ModVars.h"
+#include "ParamFileOperations.h"
+#include "PathRules.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QScreen>
+#include <QSignalBlocker>
+#include <QStyle>
+#include <QTimer>
+#include <QTreeWidget>
+
+namespace {
+
+// Positions are laid out in twips, fifteen to a pixel.
+QRect twips(int left, int top, int width, int height)
+{
+    return QRect(left / 15, top / 15, width / 15, height / 15);
+}
+
+constexpr int FolderPathRole = Qt::UserRole;
+
+} // namespace
+
+FrmFileBrowse::FrmFileBrowse(QWidget* mainWindow, MessageBoxes& messages)
+    : QWidget(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+      m_mainWindow(mainWindow), m_messages(messages), m_mapper(DosPathMapper::forThisHost())
+{
+    setObjectName(QStringLiteral("FrmFileBrowse"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("File Browser"));
+    setWindowIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
+    setFixedSize(4980 / 15, 4710 / 15);
+
+    TxtFileName = new QLineEdit(this);
+    TxtFileName->setGeometry(twips(1440, 3360, 3255, 285));
+    TxtFileName->setToolTip(QStringLiteral("Use to Specify File  in Drive:\\Path\\Name Format"));
+
+    CmbFileType = new QComboBox(this);
+    CmbFileType->setGeometry(twips(1440, 3720, 3255, 315));
+    CmbFileType->setToolTip(QStringLiteral("Use to Select File Type"));
+    CmbFileType->setEditable(true);
+    CmbFileType->setInsertPolicy(QComboBox::NoInsert);
+    CmbFileType->addItems(
+        {QStringLiteral("*.PRS"), QStringLiteral("*.TXT"), QStringLiteral("*.*")});
+    CmbFileType->setCurrentIndex(-1);
+    CmbFileType->setEditText(QStringLiteral("*.PRS"));
+
+    DrvPick = new QComboBox(this);
+    DrvPick->setGeometry(twips(1080, 120, 3615, 315));
+    DrvPick->setToolTip(QStringLiteral("Use to Choose Current Drive."));
+    for (const DosPathMapper::Drive& drive : m_mapper.drives()) {
+        QString text = QString(drive.letter) + QLatin1Char(':');
+        if (drive.root != QLatin1String("/") && drive.root.size() > 3)
+            text += QStringLiteral(" [%1]").arg(QFileInfo(drive.root).fileName());
+        DrvPick->addItem(text, QVariant(drive.letter));
+    }
+
+    DirPick = new QTreeWidget(this);
+    DirPick->setGeometry(twips(240, 840, 2175, 2340));
+    DirPick->setToolTip(QStringLiteral("Use To Select Directory."));
+    DirPick->setHeaderHidden(true);
+    DirPick->setRootIsDecorated(false);
+    DirPick->setIndentation(8);
+
+    FilList = new QListWidget(this);
+    FilList->setGeometry(twips(2640, 840, 2055, 2430));
+    FilList->setToolTip(QStringLiteral("Use To Select an Existing File."));
+
+    CmdOkay = new QPushButton(QStringLiteral("&Okay"), this);
+    CmdOkay->setGeometry(twips(960, 4200, 1335, 375));
+    CmdOkay->setToolTip(QStringLiteral("Press to Use Current File Name."));
+    CmdOkay->setAutoDefault(false);
+
+    CmdCancel = new QPushButton(QStringLiteral("&Cancel"), this);
+    CmdCancel->setGeometry(twips(2640, 4200, 1335, 375));
+    CmdCancel->setToolTip(QStringLiteral("Press to Cancel Selection."));
+    CmdCancel->setAutoDefault(false);
+
+    QFont labelFont = font();
+    labelFont.setFamily(QStringLiteral("Sans Serif"));
+    labelFont.setStyleHint(QFont::SansSerif);
+    labelFont.setPointSizeF(8.25);
+    labelFont.setBold(true);
+    const auto makeLabel = [&](const QString& text, const QRect& place) {
+        auto* label = new QLabel(text, this);
+        label->setGeometry(place);
+        label->setFont(labelFont);
+        return label;
+    };
+    Label1 = makeLabel(QStringLiteral("Look In:"), twips(240, 120, 735, 255));
+    Label2 = makeLabel(QStringLiteral("Path Name:"), twips(240, 600, 1095, 255));
+    Label3 = makeLabel(QStringLiteral("Files In This Directory:"), twips(2640, 600, 2055, 255));
+    Label4 = makeLabel(QStringLiteral("File Name:"), twips(240, 3360, 975, 255));
+    Label5 = makeLabel(QStringLiteral("File Type:"), twips(240, 3720, 975, 255));
+
+    TxtFileName->setObjectName(QStringLiteral("TxtFileName"));
+    CmbFileType->setObjectName(QStringLiteral("CmbFileType"));
+    DrvPick->setObjectName(QStringLiteral("DrvPick"));
+    DirPick->setObjectName(QStringLiteral("DirPick"));
+    FilList->setObjectName(QStringLiteral("FilList"));
+    CmdOkay->setObjectName(QStringLiteral("CmdOkay"));
+    CmdCancel->setObjectName(QStringLiteral("CmdCancel"));
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label2->setObjectName(QStringLiteral("Label2"));
+    Label3->setObjectName(QStringLiteral("Label3"));
+    Label4->setObjectName(QStringLiteral("Label4"));
+    Label5->setObjectName(QStringLiteral("Label5"));
+
+    setTabOrder(TxtFileName, CmbFileType);
+    setTabOrder(CmbFileType, DrvPick);
+    setTabOrder(DrvPick, DirPick);
+    setTabOrder(DirPick, FilList);
+    setTabOrder(FilList, CmdOkay);
+    setTabOrder(CmdOkay, CmdCancel);
+
+    connect(DrvPick, &QComboBox::activated, this, &FrmFileBrowse::DrvPick_Change);
+    connect(DirPick, &QTreeWidget::itemClicked, this, &FrmFileBrowse::DirPick_Click);
+    connect(DirPick, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item) {
+        // The folder list is rebuilt on a change, so the opening waits until the list has
+        // finished handling the activation of the item it is about to delete.
+        const QString path = item->data(0, FolderPathRole).toString();
+        QTimer::singleShot(0, this, [this, path] { setFolder(path); });
+    });
+    connect(FilList, &QListWidget::itemClicked, this, &FrmFileBrowse::FilList_Click);
+    connect(FilList, &QListWidget::itemDoubleClicked, this, &FrmFileBrowse::FilList_DblClick);
+    connect(CmbFileType, &QComboBox::activated, this, &FrmFileBrowse::CmbFileType_Click);
+    connect(CmdOkay, &QPushButton::clicked, this, &FrmFileBrowse::CmdOkay_Click);
+    connect(CmdCancel, &QPushButton::clicked, this, &FrmFileBrowse::CmdCancel_Click);
+
+    if (!setFolder(QDir::currentPath()) && !m_mapper.drives().isEmpty())
+        setFolder(m_mapper.drives().first().root);
+}
+
+bool FrmFileBrowse::event(QEvent* event)
+{
+    const bool handled = QWidget::event(event);
+    if (event->type() == QEvent::WindowActivate || event->type() == QEvent::Show)
+        Form_Activate();
+    return handled;
+}
+
+void FrmFileBrowse::closeEvent(QCloseEvent* event)
+{
+    Form_Unload();
+    event->accept();
+}
+
+void FrmFileBrowse::Form_Activate()
+{
+    if (const QScreen* screen = this->screen()) {
+        const QRect area = screen->geometry();
+        const QRect outer = frameGeometry();
+        move(area.x() + area.width() / 2 - outer.width() / 2,
+             area.y() + area.height() / 2 - outer.height() / 2);
+    }
+    TxtFileName->setFocus();
+    TxtFileName->setText(folderText().toUpper());
+    TxtFileName->setCursorPosition(int(TxtFileName->text().size()));
+    setWindowTitle(ModVars.FileAction == 1 ? QStringLiteral("Save File")
+                                           : QStringLiteral("Read File"));
+}
+
+void FrmFileBrowse::Form_Unload()
+{
+    restoreMainWindow();
+}
+
+void FrmFileBrowse::FocusFileName()
+{
+    TxtFileName->setFocus();
+    TxtFileName->setCursorPosition(int(TxtFileName->text().size()));
+}
+
+void FrmFileBrowse::DrvPick_Change(int index)
+{
+    const QChar letter = DrvPick->itemData(index).toChar();
+    if (!setFolder(m_mapper.driveRoot(letter)))
+        selectDriveOfFolder();
+    FocusFileName();
+}
+
+void FrmFileBrowse::DirPick_Change()
+{
+    fillFileList();
+    TxtFileName->setText(folderText().toUpper());
+    FocusFileName();
+}
+
+void FrmFileBrowse::DirPick_Click()
+{
+    FocusFileName();
+}
+
+void FrmFileBrowse::FilList_Click()
+{
+    if (const QListWidgetItem* item = FilList->currentItem())
+        TxtFileName->setText((folderText() + item->text()).toUpper());
+    FocusFileName();
+}
+
+void FrmFileBrowse::FilList_DblClick()
+{
+    FocusFileName();
+}
+
+void FrmFileBrowse::CmbFileType_Click(int index)
+{
+    static const QStringList patterns{QStringLiteral("*.prs"), QStringLiteral("*.txt"),
+                                      QStringLiteral("*.*")};
+    if (index >= 0 && index < patterns.size()) {
+        m_pattern = patterns[index];
+        fillFileList();
+    }
+    FocusFileName();
+}
+
+void FrmFileBrowse::CmdOkay_Click()
+{
+    ModVars.ParamFileName = TxtFileName->text().toUpper();
+    hide();
+    ParamFileOperations operations(ModVars, m_messages, m_mapper);
+    if (ModVars.FileAction == 0)
+        operations.ReadParamFile();
+    else if (ModVars.FileAction == 1)
+        operations.CheckSavePath();
+    restoreMainWindow();
+    close();
+}
+
+void FrmFileBrowse::CmdCancel_Click()
+{
+    hide();
+    restoreMainWindow();
+}
+
+bool FrmFileBrowse::setFolder(const QString& hostFolder)
+{
+    if (hostFolder.isEmpty())
+        return false;
+    const QFileInfo info(hostFolder);
+    if (!info.isDir() || !info.isReadable() || !info.isExecutable())
+        return false;
+    const QString folder = QDir::cleanPath(info.absoluteFilePath());
+    if (m_mapper.toDos(folder).isEmpty())
+        return false;
+    m_folder = folder;
+    fillFolderList();
+    selectDriveOfFolder();
+    DirPick_Change();
+    return true;
+}
+
+void FrmFileBrowse::fillFolderList()
+{
+    DirPick->clear();
+    const QString dos = m_mapper.toDos(m_folder);
+    const QChar letter = dos.at(0);
+    QString path = QDir::cleanPath(m_mapper.driveRoot(letter));
+
+    auto* item = new QTreeWidgetItem(DirPick, {QString(letter) + QLatin1String(":\\")});
+    item->setData(0, FolderPathRole, path);
+    item->setIcon(0, style()->standardIcon(QStyle::SP_DirOpenIcon));
+    const QStringList chain = dos.mid(3).split(QLatin1Char('\\'), Qt::SkipEmptyParts);
+    for (const QString& name : chain) {
+        path = path.endsWith(QLatin1Char('/')) ? path + name : path + QLatin1Char('/') + name;
+        const QString shown = QFileInfo(path).fileName();
+        item = new QTreeWidgetItem(item, {shown});
+        item->setData(0, FolderPathRole, path);
+        item->setIcon(0, style()->standardIcon(QStyle::SP_DirOpenIcon));
+    }
+    QTreeWidgetItem* current = item;
+
+    const QDir folder(m_folder);
+    for (const QString& name :
+         folder.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase)) {
+        auto* child = new QTreeWidgetItem(current, {name});
+        child->setData(0, FolderPathRole, folder.filePath(name));
+        child->setIcon(0, style()->standardIcon(QStyle::SP_DirClosedIcon));
+    }
+    DirPick->expandAll();
+    DirPick->setCurrentItem(current);
+    DirPick->scrollToItem(current);
+}
+
+void FrmFileBrowse::fillFileList()
+{
+    QDir folder(m_folder);
+    folder.setNameFilters({m_pattern});
+    folder.setFilter(QDir::Files);
+    folder.setSorting(QDir::Name | QDir::IgnoreCase);
+    FilList->clear();
+    FilList->addItems(folder.entryList());
+}
+
+void FrmFileBrowse::selectDriveOfFolder()
+{
+    const QString dos = m_mapper.toDos(m_folder);
+    if (dos.isEmpty())
+        return;
+    const QSignalBlocker blocker(DrvPick);
+    DrvPick->setCurrentIndex(DrvPick->findData(QVariant(dos.at(0))));
+}
+
+QString FrmFileBrowse::folderText() const
+{
+    return PathRules::folderText(m_mapper.toDos(m_folder));
+}
+
+void FrmFileBrowse::restoreMainWindow()
+{
+    if (!m_mainWindow)
+        return;
+    m_mainWindow->setWindowState(m_mainWindow->windowState() & ~Qt::WindowMinimized);
+    m_mainWindow->show();
+}

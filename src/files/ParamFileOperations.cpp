@@ -1,0 +1,166 @@
+#include "ParamFileOperations.h"
+
+#include "MessageBoxes.h"
+#include "ParamFileFormat.h"
+#include "PathRules.h"
+
+#include <QCursor>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QSaveFile>
+
+namespace {
+
+const QString DirectoryNotFound = QStringLiteral("The specified directory was not found.");
+const QString FormatMessage =
+    QStringLiteral("Please access file using Drive:\\Directory\\Filname.Ext format.");
+const QString CreateError = QStringLiteral("Error in creating the file. Check filename and path.");
+const QString ReplaceQuestion = QStringLiteral("Do you wish to replace existing file?");
+const QString WriteError = QStringLiteral("Error creating file");
+const QString SaveComplete = QStringLiteral("File Save Complete.");
+const QString FileMissing = QStringLiteral("The Specified File Does Not Exist.");
+const QString ReadError = QStringLiteral("Error Occured During File Read.");
+const QString ReadComplete = QStringLiteral("File Access Complete....");
+
+// Characters no drive-letter file name may hold; such a name cannot be created.
+bool isCreatableName(const QString& title)
+{
+    for (const QChar c : title) {
+        if (QStringLiteral("*?\"<>|:").contains(c) || c.unicode() < 32)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+ParamFileOperations::ParamFileOperations(ModVarsModule& vars, MessageBoxes& messages,
+                                         const DosPathMapper& mapper)
+    : m_vars(vars), m_messages(messages), m_mapper(mapper)
+{}
+
+bool ParamFileOperations::writeLine(QIODevice& out, const QByteArray& line)
+{
+    const QByteArray ended = line + "\r\n";
+    return out.write(ended) == ended.size();
+}
+
+void ParamFileOperations::setApplicationBusyPointer(bool busy)
+{
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        return;
+    if (busy)
+        QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+    else
+        QGuiApplication::restoreOverrideCursor();
+}
+
+std::optional<DosPathMapper::ProbeResult> ParamFileOperations::passPathRules(Side side)
+{
+    m_vars.ParamFileName = m_vars.ParamFileName.toUpper();
+    const QString& path = m_vars.ParamFileName;
+    const DosPathMapper::ProbeResult probe = m_mapper.probe(path);
+    if (probe.error) {
+        m_messages.show(DirectoryNotFound);
+        return std::nullopt;
+    }
+    if (!PathRules::hasDriveForm(path)) {
+        if (side == Side::Save)
+            m_messages.show(FormatMessage + QString::number(path.size() + 1));
+        else
+            m_messages.show(FormatMessage);
+        return std::nullopt;
+    }
+    m_vars.ParamFileTitle = PathRules::titleOf(path);
+    return probe;
+}
+
+void ParamFileOperations::CheckSavePath()
+{
+    if (passPathRules(Side::Save))
+        SaveParamFile();
+}
+
+void ParamFileOperations::SaveParamFile()
+{
+    m_vars.ParamFileName = PathRules::withDefaultExtension(m_vars.ParamFileName);
+    const QString path = m_vars.ParamFileName;
+    if (path.endsWith(QLatin1Char('\\'))) {
+        m_messages.show(CreateError);
+        return;
+    }
+
+    const DosPathMapper::ProbeResult existing = m_mapper.probe(path);
+    const QString finalTitle = PathRules::titleOf(path);
+    if (!existing.error && !existing.fileName.isEmpty() &&
+        existing.fileName.toUpper() == finalTitle) {
+        if (m_messages.show(ReplaceQuestion, MessageIcon::None, MessageButtons::YesNo) !=
+            MessageAnswer::Yes)
+            return;
+    }
+
+    const DosPathMapper::HostPath target = m_mapper.toHost(path);
+    if (existing.error || target.error || !isCreatableName(finalTitle)) {
+        m_messages.show(CreateError);
+        return;
+    }
+    // The old file is replaced only once every line has been written, so a failed save
+    // never costs the user the file that was there before.
+    QSaveFile file(target.path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        m_messages.show(CreateError);
+        return;
+    }
+
+    m_busy(true);
+    bool written = true;
+    for (const QByteArray& line : ParamFileFormat::lines(m_vars, path)) {
+        if (!m_writeLine(file, line)) {
+            written = false;
+            break;
+        }
+    }
+    if (written)
+        written = file.commit();
+    else
+        file.cancelWriting();
+
+    if (!written) {
+        m_messages.show(WriteError);
+        m_busy(false);
+        return;
+    }
+    m_busy(false);
+    m_messages.show(SaveComplete);
+}
+
+void ParamFileOperations::ReadParamFile()
+{
+    const std::optional<DosPathMapper::ProbeResult> probe = passPathRules(Side::Read);
+    if (!probe)
+        return;
+    const QString& path = m_vars.ParamFileName;
+    if (probe->fileName.toUpper() != m_vars.ParamFileTitle) {
+        m_messages.show(FileMissing);
+        return;
+    }
+
+    m_busy(true);
+    const DosPathMapper::HostPath source = m_mapper.toHost(path);
+    QFile file(source.path);
+    if (source.error || !QFileInfo(source.path).isFile() || !file.open(QIODevice::ReadOnly)) {
+        m_busy(false);
+        m_messages.show(ReadError);
+        return;
+    }
+    const ParamFileFormat::ReadOutcome outcome = ParamFileFormat::read(file, m_vars);
+    file.close();
+    m_busy(false);
+    if (!outcome.complete) {
+        m_messages.show(ReadError);
+        return;
+    }
+    static_cast<ParameterSet&>(m_vars) = outcome.values;
+    m_messages.show(ReadComplete);
+}

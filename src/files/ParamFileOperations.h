@@ -1,0 +1,54 @@
+#pragma once
+
+#include "DosPathMapper.h"
+#include "ModVars.h"
+
+#include <QByteArray>
+
+#include <functional>
+#include <optional>
+
+class MessageBoxes;
+class QIODevice;
+
+// Saving the parameter set to a *.PRS file and reading it back, on the path held in
+// ParamFileName. Every outcome is reported through the message boxes; nothing is returned.
+class ParamFileOperations
+{
+public:
+    // Writes one line (line end included); false when the device refused it.
+    using LineWriter = std::function<bool(QIODevice& out, const QByteArray& line)>;
+    // Switches the busy (hourglass) pointer on or back to the default.
+    using BusyPointer = std::function<void(bool busy)>;
+
+    ParamFileOperations(ModVarsModule& vars, MessageBoxes& messages, const DosPathMapper& mapper);
+
+    // The path rules for saving, then SaveParamFile when they pass.
+    void CheckSavePath();
+    // Completes the name with ".PRS", asks before replacing, writes and reports.
+    void SaveParamFile();
+    // The path rules for reading, the existence check, then the read. The values read are
+    // taken over only when the read completes; a failed read leaves the set as it was.
+    void ReadParamFile();
+
+    void setLineWriter(LineWriter writer) { m_writeLine = std::move(writer); }
+    void setBusyPointer(BusyPointer busy) { m_busy = std::move(busy); }
+
+    static bool writeLine(QIODevice& out, const QByteArray& line);
+    static void setApplicationBusyPointer(bool busy);
+
+private:
+    enum class Side
+    {
+        Save,
+        Read
+    };
+    // Probe, form check and split; the probe's finding when all three pass.
+    std::optional<DosPathMapper::ProbeResult> passPathRules(Side side);
+
+    ModVarsModule& m_vars;
+    MessageBoxes& m_messages;
+    const DosPathMapper& m_mapper;
+    LineWriter m_writeLine = &ParamFileOperations::writeLine;
+    BusyPointer m_busy = &ParamFileOperations::setApplicationBusyPointer;
+};

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+// The rules both file operations apply to the entered drive-letter path
+// (C:\DATA\PRESS1.PRS), on the text exactly as the user typed it.
+namespace PathRules {
+
+// At least four characters and a ":\" somewhere, as in C:\X.
+bool hasDriveForm(const QString& path);
+
+// The upper-cased text after the last backslash; empty when the path ends in one.
+QString titleOf(const QString& path);
+
+// Appends ".PRS" when the path holds no dot anywhere, folders included.
+QString withDefaultExtension(const QString& path);
+
+// A folder path as the name box shows it: a drive root (fewer than four characters,
+// already ending in a backslash) unchanged, any other folder with a backslash added.
+QString folderText(const QString& folderPath);
+
+} // namespace PathRules
