@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QIcon>
+
+// The pictures of the four picture buttons and the window's icon, drawn in code so they
+// stay sharp at any scale and need no image plug-in.
+namespace ButtonIcons {
+QIcon openFile();
+QIcon saveFile();
+QIcon autoCal();
+QIcon exit();
+QIcon application();
+} // namespace ButtonIcons

@@ -1,0 +1,432 @@
+#include "FrmPressureMonitor.h"
+
+#include "AutoCalibration.h"
+#include "ButtonIcons.h"
+#include "DialGauge.h"
+#include "FrmFileBrowse.h"
+#include "ModVars.h"
+#include "ParameterSync.h"
+#include "SpreadGrid.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QToolButton>
+
+namespace {
+
+// The window was laid out in twips; at 15 twips a pixel every control keeps its place.
+QRect twips(int left, int top, int width, int height)
+{
+    return {left / 15, top / 15, width / 15, height / 15};
+}
+
+// A label shows a doubled ampersand as one and takes a single one as an access-key mark.
+QString labelText(const QString& caption)
+{
+    QString shown;
+    shown.reserve(caption.size());
+    for (qsizetype i = 0; i < caption.size(); ++i) {
+        if (caption[i] == QLatin1Char('&') && i + 1 < caption.size()) {
+            ++i;
+            if (caption[i] != QLatin1Char('&')) {
+                shown.append(caption[i]);
+                continue;
+            }
+        }
+        shown.append(caption[i]);
+    }
+    return shown;
+}
+
+DialGauge* makeGauge(QWidget* parent, const QString& caption, const QRect& place, bool draggable)
+{
+    auto* gauge = new DialGauge(parent);
+    gauge->setCaption(caption);
+    gauge->setGeometry(place);
+    gauge->setNeedleMouseControl(draggable);
+    gauge->setFocusPolicy(draggable ? Qt::StrongFocus : Qt::TabFocus);
+    gauge->setAccessibleName(caption);
+    return gauge;
+}
+
+QToolButton* makePictureButton(QWidget* parent, const QString& caption, const QIcon& icon,
+                               const QRect& place)
+{
+    auto* button = new QToolButton(parent);
+    button->setText(caption);
+    button->setIcon(icon);
+    button->setIconSize(QSize(32, 32));
+    button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    button->setGeometry(place);
+    button->setFocusPolicy(Qt::StrongFocus);
+    return button;
+}
+
+QPushButton* makeButton(QWidget* parent, const QString& caption, const QRect& place)
+{
+    auto* button = new QPushButton(caption, parent);
+    button->setGeometry(place);
+    button->setAutoDefault(false);
+    return button;
+}
+
+} // namespace
+
+FrmPressureMonitor::FrmPressureMonitor(std::unique_ptr<SerialLink> port, MessageBoxes& messages,
+                                       QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      m_port(std::move(port)), m_messages(messages),
+      m_cycle(*m_port, m_comm, ModVars, *this, messages)
+{
+    setWindowTitle(QString::fromLatin1(ApplicationTitle));
+    // A compact font, as dense as the design: every caption fits its control.
+    QFont compact = font();
+    compact.setFamilies({QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("DejaVu Sans")});
+    compact.setPointSizeF(8.25);
+    setFont(compact);
+    setWindowIcon(ButtonIcons::application());
+    setFixedSize(405, 496);
+    createControls();
+    setTabOrder();
+
+    TmrComm.setInterval(CommCycle::FastInterval);
+    TmrComm.stop();
+    connect(&TmrComm, &QTimer::timeout, this, &FrmPressureMonitor::TmrComm_Timer);
+
+    RefreshGrid();
+    Form_Load();
+}
+
+FrmPressureMonitor::~FrmPressureMonitor()
+{
+    TmrComm.stop();
+    releasePort();
+    delete m_fileBrowse;
+}
+
+void FrmPressureMonitor::createControls()
+{
+    GaugePressure =
+        makeGauge(this, QStringLiteral("Live Pressure"), twips(120, 60, 4095, 3735), false);
+    GaugeStaticTrip =
+        makeGauge(this, QStringLiteral("Static Trip"), twips(4260, 60, 1695, 1215), true);
+    GaugeCountTrip =
+        makeGauge(this, QStringLiteral("Count Trip"), twips(4260, 1320, 1695, 1215), true);
+    GaugeDynamicTrip =
+        makeGauge(this, QStringLiteral("Dynamic Trip"), twips(4260, 2580, 1695, 1215), true);
+
+    SpdEEPROM = new SpreadGrid(this);
+    SpdEEPROM->setRows(gridRowSpecs());
+    SpdEEPROM->setGeometry(twips(120, 3960, 4095, 2415));
+    SpdEEPROM->setAccessibleName(QStringLiteral("Parameters"));
+
+    FrmComm = new QGroupBox(this);
+    FrmComm->setGeometry(twips(4320, 3840, 1575, 675));
+    FrmComm->setAccessibleName(QStringLiteral("Serial port"));
+    OptComm[0] = new QRadioButton(QStringLiteral("Comm Port 1"), FrmComm);
+    OptComm[0]->setGeometry(twips(180, 180, 1215, 195));
+    OptComm[0]->setChecked(true);
+    OptComm[1] = new QRadioButton(QStringLiteral("Comm Port 2"), FrmComm);
+    OptComm[1]->setGeometry(twips(180, 420, 1215, 195));
+    // A smaller mark and gap than the style's own keep "Comm Port 1" whole in its place.
+    FrmComm->setStyleSheet(QStringLiteral(
+        "QRadioButton { spacing: 3px; } QRadioButton::indicator { width: 11px; height: 11px; }"));
+
+    LblStatus = new QLabel(QStringLiteral("STATUS"), this);
+    LblStatus->setGeometry(twips(4320, 4560, 1575, 255));
+    LblStatus->setTextFormat(Qt::PlainText);
+
+    CmdConnect = makeButton(this, QStringLiteral("&Connect"), twips(4320, 4860, 1635, 375));
+    CmdDisconnect = makeButton(this, QStringLiteral("&Disconnect"), twips(4320, 5220, 1635, 375));
+    CmdDownload = makeButton(this, QStringLiteral("Do&wnload"), twips(4320, 5640, 1635, 375));
+
+    PrgComm = new QProgressBar(this);
+    PrgComm->setGeometry(twips(4320, 6060, 1635, 315));
+    PrgComm->setRange(0, 100);
+    PrgComm->setValue(0);
+    PrgComm->setTextVisible(false);
+    PrgComm->setAccessibleName(QStringLiteral("Progress"));
+
+    CmdOpen = makePictureButton(this, QStringLiteral("&Open File"), ButtonIcons::openFile(),
+                                twips(360, 6480, 1215, 915));
+    CmdOpen->setToolTip(QStringLiteral("Load File"));
+    CmdSave = makePictureButton(this, QStringLiteral("&Save File"), ButtonIcons::saveFile(),
+                                twips(1740, 6480, 1215, 915));
+    CmdSave->setToolTip(QStringLiteral("Save File"));
+    CmdAutoSet = makePictureButton(this, QStringLiteral("&Auto Cal"), ButtonIcons::autoCal(),
+                                   twips(3120, 6480, 1215, 915));
+    CmdExit = makePictureButton(this, QStringLiteral("&Exit"), ButtonIcons::exit(),
+                                twips(4500, 6480, 1215, 915));
+
+    const QList<QPair<QWidget*, const char*>> names{{GaugePressure, "GaugePressure"},
+                                                    {GaugeStaticTrip, "GaugeStaticTrip"},
+                                                    {GaugeCountTrip, "GaugeCountTrip"},
+                                                    {GaugeDynamicTrip, "GaugeDynamicTrip"},
+                                                    {SpdEEPROM, "SpdEEPROM"},
+                                                    {FrmComm, "FrmComm"},
+                                                    {OptComm[0], "OptComm0"},
+                                                    {OptComm[1], "OptComm1"},
+                                                    {LblStatus, "LblStatus"},
+                                                    {CmdConnect, "CmdConnect"},
+                                                    {CmdDisconnect, "CmdDisconnect"},
+                                                    {CmdDownload, "CmdDownload"},
+                                                    {PrgComm, "PrgComm"},
+                                                    {CmdOpen, "CmdOpen"},
+                                                    {CmdSave, "CmdSave"},
+                                                    {CmdAutoSet, "CmdAutoSet"},
+                                                    {CmdExit, "CmdExit"}};
+    for (const auto& [control, name] : names)
+        control->setObjectName(QString::fromLatin1(name));
+
+    connect(CmdConnect, &QPushButton::clicked, this, &FrmPressureMonitor::CmdConnect_Click);
+    connect(CmdDisconnect, &QPushButton::clicked, this, &FrmPressureMonitor::CmdDisconnect_Click);
+    connect(CmdDownload, &QPushButton::clicked, this, &FrmPressureMonitor::CmdDownload_Click);
+    connect(CmdAutoSet, &QToolButton::clicked, this, &FrmPressureMonitor::CmdAutoSet_Click);
+    connect(CmdOpen, &QToolButton::clicked, this, &FrmPressureMonitor::CmdOpen_Click);
+    connect(CmdSave, &QToolButton::clicked, this, &FrmPressureMonitor::CmdSave_Click);
+    connect(CmdExit, &QToolButton::clicked, this, &FrmPressureMonitor::CmdExit_Click);
+    connect(SpdEEPROM, &SpreadGrid::CellEdited, this, &FrmPressureMonitor::SpdEEPROM_CellEdited);
+    connect(GaugeStaticTrip, &DialGauge::MouseUp, this,
+            &FrmPressureMonitor::GaugeStaticTrip_MouseUp);
+    connect(GaugeCountTrip, &DialGauge::MouseUp, this, &FrmPressureMonitor::GaugeCountTrip_MouseUp);
+    connect(GaugeDynamicTrip, &DialGauge::MouseUp, this,
+            &FrmPressureMonitor::GaugeDynamicTrip_MouseUp);
+}
+
+void FrmPressureMonitor::setTabOrder()
+{
+    const QList<QWidget*> order{OptComm[0],      OptComm[1],     CmdConnect,       CmdDisconnect,
+                                GaugeStaticTrip, GaugeCountTrip, GaugeDynamicTrip, GaugePressure,
+                                SpdEEPROM,       CmdDownload,    CmdAutoSet,       CmdExit,
+                                CmdSave,         CmdOpen};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
+}
+
+void FrmPressureMonitor::showPortDevices(const QString& port1Device, const QString& port2Device)
+{
+    OptComm[0]->setToolTip(port1Device);
+    OptComm[1]->setToolTip(port2Device);
+}
+
+void FrmPressureMonitor::Form_Load()
+{
+    setStatus(QStringLiteral("Select Port && Press CONNECT"));
+}
+
+void FrmPressureMonitor::Form_Resize()
+{
+    RefreshGrid();
+    RefreshTripNeedles();
+}
+
+void FrmPressureMonitor::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (!m_centred && screen()) {
+        m_centred = true;
+        const QRect screenArea = screen()->geometry();
+        const QSize outer = frameGeometry().size();
+        move(screenArea.x() + screenArea.width() / 2 - outer.width() / 2,
+             screenArea.y() + screenArea.height() / 2 - outer.height() / 2);
+    }
+}
+
+void FrmPressureMonitor::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    Form_Resize();
+}
+
+void FrmPressureMonitor::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange)
+        Form_Resize();
+}
+
+void FrmPressureMonitor::closeEvent(QCloseEvent* event)
+{
+    TmrComm.stop();
+    releasePort();
+    if (m_fileBrowse)
+        m_fileBrowse->close();
+    event->accept();
+    QCoreApplication::quit();
+}
+
+void FrmPressureMonitor::releasePort()
+{
+    try {
+        if (m_port->portOpen())
+            m_port->setPortOpen(false);
+    } catch (...) {
+        // Closing is all that is left to do with a port that fails; the program ends anyway.
+    }
+}
+
+// --- CommView ---------------------------------------------------------------------------
+
+void FrmPressureMonitor::setStatus(const QString& text)
+{
+    // The line is narrow; the whole text stays readable in the tooltip.
+    LblStatus->setText(labelText(text));
+    LblStatus->setToolTip(LblStatus->text());
+}
+
+void FrmPressureMonitor::setProgress(int value)
+{
+    PrgComm->setValue(value);
+}
+
+void FrmPressureMonitor::setConnectControlsEnabled(bool enabled)
+{
+    CmdConnect->setEnabled(enabled);
+    CmdDownload->setEnabled(enabled);
+    FrmComm->setEnabled(enabled);
+}
+
+void FrmPressureMonitor::setDownloadEnabled(bool enabled)
+{
+    CmdDownload->setEnabled(enabled);
+}
+
+void FrmPressureMonitor::setTimerEnabled(bool on)
+{
+    if (on && !TmrComm.isActive())
+        TmrComm.start();
+    else if (!on)
+        TmrComm.stop();
+}
+
+bool FrmPressureMonitor::timerEnabled() const
+{
+    return TmrComm.isActive();
+}
+
+void FrmPressureMonitor::setTimerInterval(int milliseconds)
+{
+    if (TmrComm.interval() != milliseconds)
+        TmrComm.setInterval(milliseconds);
+}
+
+void FrmPressureMonitor::setLiveNeedle(int pressure)
+{
+    GaugePressure->setNeedleValue(pressure);
+}
+
+void FrmPressureMonitor::markPressureWindow(int high, int low)
+{
+    for (DialGauge* gauge : {GaugePressure, GaugeStaticTrip, GaugeCountTrip, GaugeDynamicTrip}) {
+        gauge->setWindowHigh(high);
+        gauge->setWindowLow(low);
+    }
+}
+
+void FrmPressureMonitor::RefreshGrid()
+{
+    refreshGrid(*SpdEEPROM, ModVars);
+}
+
+void FrmPressureMonitor::RefreshTripNeedles()
+{
+    refreshTripNeedles({*GaugeStaticTrip, *GaugeCountTrip, *GaugeDynamicTrip}, ModVars);
+}
+
+// --- Handlers -----------------------------------------------------------------------------
+
+void FrmPressureMonitor::CmdConnect_Click()
+{
+    int portNumber = 0;
+    for (int i = 0; i < 2; ++i) {
+        if (OptComm[i]->isChecked())
+            portNumber = i + 1;
+    }
+    m_cycle.connect(portNumber);
+}
+
+void FrmPressureMonitor::CmdDisconnect_Click()
+{
+    m_cycle.disconnect();
+}
+
+void FrmPressureMonitor::CmdDownload_Click()
+{
+    m_cycle.startDownload();
+}
+
+void FrmPressureMonitor::TmrComm_Timer()
+{
+    m_cycle.tick();
+}
+
+void FrmPressureMonitor::CmdAutoSet_Click()
+{
+    if (!applyAutoCalibration(ModVars, m_comm.MaxPressure, m_comm.MinPressure)) {
+        m_messages.show(QString::fromLatin1(PressureWindowTooNarrow), MessageIcon::Warning,
+                        MessageButtons::Ok);
+        return;
+    }
+    RefreshGrid();
+    RefreshTripNeedles();
+}
+
+void FrmPressureMonitor::SpdEEPROM_CellEdited()
+{
+    readGridBack(*SpdEEPROM, ModVars);
+    RefreshTripNeedles();
+}
+
+void FrmPressureMonitor::GaugeStaticTrip_MouseUp()
+{
+    ModVars.StaticTripSP = takeNeedleSetPoint(*GaugeStaticTrip);
+    RefreshGrid();
+}
+
+void FrmPressureMonitor::GaugeCountTrip_MouseUp()
+{
+    ModVars.CountTripSP = takeNeedleSetPoint(*GaugeCountTrip);
+    RefreshGrid();
+}
+
+void FrmPressureMonitor::GaugeDynamicTrip_MouseUp()
+{
+    ModVars.DynamicTripSP = takeNeedleSetPoint(*GaugeDynamicTrip);
+    RefreshGrid();
+}
+
+void FrmPressureMonitor::CmdOpen_Click()
+{
+    ModVars.FileAction = 0;
+    showFileBrowse();
+}
+
+void FrmPressureMonitor::CmdSave_Click()
+{
+    ModVars.FileAction = 1;
+    showFileBrowse();
+}
+
+void FrmPressureMonitor::showFileBrowse()
+{
+    if (!m_fileBrowse)
+        m_fileBrowse = new FrmFileBrowse(this, m_messages);
+    m_fileBrowse->show();
+    m_fileBrowse->raise();
+    m_fileBrowse->activateWindow();
+    setWindowState(windowState() | Qt::WindowMinimized);
+}
+
+void FrmPressureMonitor::CmdExit_Click()
+{
+    TmrComm.stop();
+    releasePort();
+    close();
+}

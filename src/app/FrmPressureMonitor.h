@@ -1,0 +1,112 @@
+#pragma once
+
+#include "CommCycle.h"
+#include "CommState.h"
+#include "CommView.h"
+#include "FrmFileBrowse.h"
+#include "MessageBoxes.h"
+#include "SerialLink.h"
+
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+
+#include <memory>
+
+class DialGauge;
+
+class QGroupBox;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QToolButton;
+class SpreadGrid;
+
+// The main window: the live dial over the parameter grid, the trip dials, the port choice,
+// the status line, the connection buttons and the four picture buttons. It is a hub: every
+// handler hands its work to the communication cycle, the editing functions or the file
+// dialog, and the window only shows what they report.
+class FrmPressureMonitor : public QWidget, public CommView
+{
+    Q_OBJECT
+
+public:
+    FrmPressureMonitor(std::unique_ptr<SerialLink> port, MessageBoxes& messages,
+                       QWidget* parent = nullptr);
+    ~FrmPressureMonitor() override;
+
+    // CommView: what the communication cycle does to the window.
+    void setStatus(const QString& text) override;
+    void setProgress(int value) override;
+    void setConnectControlsEnabled(bool enabled) override;
+    void setDownloadEnabled(bool enabled) override;
+    void setTimerEnabled(bool on) override;
+    bool timerEnabled() const override;
+    void setTimerInterval(int milliseconds) override;
+    void setLiveNeedle(int pressure) override;
+    void markPressureWindow(int high, int low) override;
+    void RefreshGrid() override;
+    void RefreshTripNeedles() override;
+
+    // The controls, by their names, for the parts of the program that drive them.
+    DialGauge* GaugePressure;
+    DialGauge* GaugeStaticTrip;
+    DialGauge* GaugeCountTrip;
+    DialGauge* GaugeDynamicTrip;
+    SpreadGrid* SpdEEPROM;
+    QGroupBox* FrmComm;
+    QRadioButton* OptComm[2];
+    QLabel* LblStatus;
+    QPushButton* CmdConnect;
+    QPushButton* CmdDisconnect;
+    QPushButton* CmdDownload;
+    QProgressBar* PrgComm;
+    QToolButton* CmdOpen;
+    QToolButton* CmdSave;
+    QToolButton* CmdAutoSet;
+    QToolButton* CmdExit;
+    QTimer TmrComm;
+
+    // The option buttons keep their captions; their tooltips name the device of each port.
+    void showPortDevices(const QString& port1Device, const QString& port2Device);
+
+    CommState& commState() { return m_comm; }
+    SerialLink& serialLink() { return *m_port; }
+    FrmFileBrowse* fileBrowse() const { return m_fileBrowse; }
+
+public Q_SLOTS:
+    void CmdConnect_Click();
+    void CmdDisconnect_Click();
+    void CmdDownload_Click();
+    void CmdAutoSet_Click();
+    void CmdOpen_Click();
+    void CmdSave_Click();
+    void CmdExit_Click();
+    void TmrComm_Timer();
+    void SpdEEPROM_CellEdited();
+    void GaugeStaticTrip_MouseUp();
+    void GaugeCountTrip_MouseUp();
+    void GaugeDynamicTrip_MouseUp();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void createControls();
+    void setTabOrder();
+    void Form_Load();
+    void Form_Resize();
+    void showFileBrowse();
+    void releasePort();
+
+    std::unique_ptr<SerialLink> m_port;
+    MessageBoxes& m_messages;
+    CommState m_comm;
+    CommCycle m_cycle;
+    QPointer<FrmFileBrowse> m_fileBrowse;
+    bool m_centred = false;
+};
