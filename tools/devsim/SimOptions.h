@@ -1,0 +1,33 @@
+#pragma once
+
+#include "DeviceMemory.h"
+#include "FaultSettings.h"
+#include "PressureProfile.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <optional>
+
+// The command line of the simulated device.
+struct SimOptions
+{
+    ParameterSet values = DeviceMemory::defaultValues();
+    QString loadPath; // a *.PRS file whose values replace the ones above
+    QString dumpPath;
+    bool dumpOnWrite = false;
+    PressureShape pressure;
+    FaultSettings faults;
+    std::optional<std::uint32_t> seed;
+    bool helpRequested = false;
+
+    // Parses the arguments, the program's name first. On a bad argument returns nothing and
+    // puts a message naming the option into error. Does not read the --load file.
+    static std::optional<SimOptions> parse(const QStringList& arguments, QString& error);
+
+    static QString helpText();
+
+    // The nine values of --values, or nothing with the reason in error.
+    static std::optional<ParameterSet> parseValues(const QString& list, QString& error);
+};
