@@ -2,6 +2,7 @@
 
 #include "AutoCalibration.h"
 #include "ButtonIcons.h"
+#include "CompactFont.h"
 #include "DialGauge.h"
 #include "FrmFileBrowse.h"
 #include "ModVars.h"
@@ -86,11 +87,7 @@ FrmPressureMonitor::FrmPressureMonitor(std::unique_ptr<SerialLink> port, Message
       m_cycle(*m_port, m_comm, ModVars, *this, messages)
 {
     setWindowTitle(QString::fromLatin1(ApplicationTitle));
-    // A compact font, as dense as the design: every caption fits its control.
-    QFont compact = font();
-    compact.setFamilies({QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("DejaVu Sans")});
-    compact.setPointSizeF(8.25);
-    setFont(compact);
+    setFont(compactFont(font()));
     setWindowIcon(ButtonIcons::application());
     setFixedSize(405, 496);
     createControls();

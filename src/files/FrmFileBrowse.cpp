@@ -1,5 +1,7 @@
 #include "FrmFileBrowse.h"
 
+#include "CompactFont.h"
+
 #include "ModVars.h"
 #include "ParamFileOperations.h"
 #include "PathRules.h"
@@ -40,6 +42,7 @@ FrmFileBrowse::FrmFileBrowse(QWidget* mainWindow, MessageBoxes& messages)
     setWindowTitle(QStringLiteral("File Browser"));
     setWindowIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
     setFixedSize(4980 / 15, 4710 / 15);
+    setFont(compactFont(font()));
 
     TxtFileName = new QLineEdit(this);
     TxtFileName->setGeometry(twips(1440, 3360, 3255, 285));
@@ -87,9 +90,6 @@ FrmFileBrowse::FrmFileBrowse(QWidget* mainWindow, MessageBoxes& messages)
     CmdCancel->setAutoDefault(false);
 
     QFont labelFont = font();
-    labelFont.setFamily(QStringLiteral("Sans Serif"));
-    labelFont.setStyleHint(QFont::SansSerif);
-    labelFont.setPointSizeF(8.25);
     labelFont.setBold(true);
     const auto makeLabel = [&](const QString& text, const QRect& place) {
         auto* label = new QLabel(text, this);

@@ -23,15 +23,6 @@ const QString CommError = QStringLiteral("A Comm Port Error Has Occured");
 // The device's memory as the fake device answers from it.
 const ParameterSet DeviceValues{5000, 4500, 1234, 45, 10, 60, 50, 3, 2};
 
-QByteArray readReply(Parameter p, std::int32_t value)
-{
-    QByteArray frame = BuildWriteRequest(p, value);
-    frame[2] = static_cast<char>(frame[2] - 1);
-    frame.chop(1);
-    frame.append(static_cast<char>(FrameChecksum(frame)));
-    return frame;
-}
-
 QByteArray pressureFrame(int pressure)
 {
     QByteArray frame = hexBytes("80 05 D0");
@@ -117,7 +108,7 @@ void TestFrmPressureMonitor::init()
         const int function = static_cast<std::uint8_t>(frame[2]) & 0x0F;
         if (function == 0) {
             const Parameter p = parameterAtAddress(address);
-            m_port->feed(readReply(p, DeviceValues.value(p)));
+            m_port->feed(readReplyFrame(p, DeviceValues.value(p)));
         } else if (function == 2) {
             m_port->feed(hexBytes("80 04 E0 9C"));
         }

@@ -5,6 +5,8 @@
 #include "PathRules.h"
 #include "RecordingMessageBoxes.h"
 
+#include "TestSupport.h"
+
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -18,21 +20,6 @@
 #include <QTreeWidget>
 
 namespace {
-
-ParameterSet exampleValues()
-{
-    ParameterSet v;
-    v.ShutDownCountSP = 5000;
-    v.WarningCountSP = 4500;
-    v.ActualCount = 1234;
-    v.StaticTripSP = 45;
-    v.StaticTripTimer = 10;
-    v.DynamicTripSP = 60;
-    v.CountTripSP = 50;
-    v.StaticFaultCount = 3;
-    v.DynamicFaultCount = 0;
-    return v;
-}
 
 void writeFile(const QString& path, const QByteArray& bytes)
 {

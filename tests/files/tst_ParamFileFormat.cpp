@@ -1,5 +1,7 @@
 #include "ParamFileFormat.h"
 
+#include "TestSupport.h"
+
 #include <QBuffer>
 #include <QTest>
 
@@ -8,21 +10,6 @@ Q_DECLARE_METATYPE(ParameterSet)
 namespace {
 
 const QByteArray AsteriskLine = QByteArray(22, '*') + "  PARAMETER DATA  " + QByteArray(19, '*');
-
-ParameterSet exampleValues()
-{
-    ParameterSet v;
-    v.ShutDownCountSP = 5000;
-    v.WarningCountSP = 4500;
-    v.ActualCount = 1234;
-    v.StaticTripSP = 45;
-    v.StaticTripTimer = 10;
-    v.DynamicTripSP = 60;
-    v.CountTripSP = 50;
-    v.StaticFaultCount = 3;
-    v.DynamicFaultCount = 0;
-    return v;
-}
 
 // A set that no file in these tests holds, so a parameter left alone is easy to see.
 ParameterSet untouched()

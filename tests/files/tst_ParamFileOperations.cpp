@@ -3,6 +3,8 @@
 #include "PathRules.h"
 #include "RecordingMessageBoxes.h"
 
+#include "TestSupport.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -30,21 +32,6 @@ public:
 private:
     QStringList& m_log;
 };
-
-ParameterSet exampleValues()
-{
-    ParameterSet v;
-    v.ShutDownCountSP = 5000;
-    v.WarningCountSP = 4500;
-    v.ActualCount = 1234;
-    v.StaticTripSP = 45;
-    v.StaticTripTimer = 10;
-    v.DynamicTripSP = 60;
-    v.CountTripSP = 50;
-    v.StaticFaultCount = 3;
-    v.DynamicFaultCount = 0;
-    return v;
-}
 
 QByteArray contentsOf(const QString& path)
 {

@@ -1,8 +1,19 @@
 #pragma once
 
+#include "ModVars.h"
+
 #include <QByteArray>
 #include <QString>
+
+#include <cstdint>
 
 // Bytes written as hex, "80 04 00 7C", for readable frame tables.
 QByteArray hexBytes(const char* spacedHex);
 QString hexText(const QByteArray& bytes);
+
+// The values of the example parameter file (5000, 4500, 1234, 45, 10, 60, 50, 3, 0).
+ParameterSet exampleValues();
+
+// A read reply as the device sends it: the parameter's reply command, its data bytes and
+// a checksum.
+QByteArray readReplyFrame(Parameter p, std::int32_t value);

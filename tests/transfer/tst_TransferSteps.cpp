@@ -9,16 +9,6 @@
 
 namespace {
 const QByteArray Ack = hexBytes("80 04 E0 9C");
-
-QByteArray readReply(Parameter p, std::int32_t raw)
-{
-    // A read reply is a write request with the reply function in the command byte.
-    QByteArray frame = BuildWriteRequest(p, raw);
-    frame[2] = static_cast<char>(frame[2] - 1);
-    frame.chop(1);
-    frame.append(static_cast<char>(FrameChecksum(frame)));
-    return frame;
-}
 } // namespace
 
 class TestTransferSteps : public QObject
@@ -103,7 +93,7 @@ void TestTransferSteps::uploadStep_unanswered_repeatsWithoutAdvancing()
 
 void TestTransferSteps::uploadStep_fewerBytesThanAReply_leavesThemWaiting()
 {
-    const QByteArray reply = readReply(Parameter::ShutDownCountSP, 5000);
+    const QByteArray reply = readReplyFrame(Parameter::ShutDownCountSP, 5000);
     m_port.feed(reply.left(6));
     UploadStep(0, m_port, m_comm, m_set, m_view);
     QCOMPARE(m_port.inBufferCount(), 6);
@@ -120,8 +110,8 @@ void TestTransferSteps::uploadStep_staleReplyOfPreviousStep_isDropped()
 {
     m_set.WarningCountSP = 7;
     m_comm.CommCount = 2;
-    m_port.feed(readReply(Parameter::WarningCountSP, 4500) +
-                readReply(Parameter::ActualCount, 1234));
+    m_port.feed(readReplyFrame(Parameter::WarningCountSP, 4500) +
+                readReplyFrame(Parameter::ActualCount, 1234));
     UploadStep(2, m_port, m_comm, m_set, m_view);
     QCOMPARE(m_set.ActualCount, 1234);
     QCOMPARE(m_set.WarningCountSP, 7);
@@ -131,8 +121,8 @@ void TestTransferSteps::uploadStep_staleReplyOfPreviousStep_isDropped()
 void TestTransferSteps::uploadStep_twoReplies_laterValueStays()
 {
     m_comm.CommCount = 4;
-    m_port.feed(readReply(Parameter::StaticTripTimer, 10) +
-                readReply(Parameter::StaticTripTimer, 20));
+    m_port.feed(readReplyFrame(Parameter::StaticTripTimer, 10) +
+                readReplyFrame(Parameter::StaticTripTimer, 20));
     UploadStep(4, m_port, m_comm, m_set, m_view);
     QCOMPARE(m_set.StaticTripTimer, 20);
     QCOMPARE(m_comm.CommCount, 5);
@@ -141,8 +131,8 @@ void TestTransferSteps::uploadStep_twoReplies_laterValueStays()
 void TestTransferSteps::uploadStep_lastStep_takesAddress7NotALateAddress9()
 {
     m_comm.CommCount = 8;
-    m_port.feed(readReply(Parameter::StaticFaultCount, 3) +
-                readReply(Parameter::DynamicFaultCount, 4));
+    m_port.feed(readReplyFrame(Parameter::StaticFaultCount, 3) +
+                readReplyFrame(Parameter::DynamicFaultCount, 4));
     UploadStep(8, m_port, m_comm, m_set, m_view);
     QCOMPARE(m_set.DynamicFaultCount, 4);
     QCOMPARE(m_set.StaticFaultCount, 0);
@@ -151,12 +141,12 @@ void TestTransferSteps::uploadStep_lastStep_takesAddress7NotALateAddress9()
 
 void TestTransferSteps::uploadStep_valuesBeyondDeviceRange_areLimited()
 {
-    m_port.feed(readReply(Parameter::ShutDownCountSP, 12345678));
+    m_port.feed(readReplyFrame(Parameter::ShutDownCountSP, 12345678));
     UploadStep(0, m_port, m_comm, m_set, m_view);
     QCOMPARE(m_set.ShutDownCountSP, 0);
     QCOMPARE(m_comm.CommCount, 1);
 
-    m_port.feed(readReply(Parameter::StaticTripSP, 150));
+    m_port.feed(readReplyFrame(Parameter::StaticTripSP, 150));
     UploadStep(3, m_port, m_comm, m_set, m_view);
     QCOMPARE(m_set.StaticTripSP, 99);
     QCOMPARE(m_comm.CommCount, 4);
