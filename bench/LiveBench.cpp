@@ -11,7 +11,8 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QTimer>
+#include <QLabel>
+#include <QWindow>
 
 #include <algorithm>
 #include <chrono>
@@ -86,30 +87,17 @@ void benchScanner()
                 nsPerByte[nsPerByte.size() / 2], nsPerByte.front(), frames / 15);
 }
 
-void benchLiveTick(FrmPressureMonitor& window, FakeSerialLink& port)
+class PaintCount : public QObject
 {
-    std::mt19937 random(2);
-    window.CmdConnect_Click();
-    window.commState().CommCount = 9;
-    window.TmrComm_Timer();
-    std::vector<double> micros;
-    for (int tick = 0; tick < 2000; ++tick) {
-        port.feed(liveStream(BytesPerTick, random));
-        const auto start = Clock::now();
-        window.TmrComm_Timer();
-        for (DialGauge* g : {window.GaugePressure, window.GaugeStaticTrip, window.GaugeCountTrip,
-                             window.GaugeDynamicTrip})
-            g->repaint();
-        window.LblStatus->repaint();
-        const std::chrono::duration<double, std::micro> spent = Clock::now() - start;
-        micros.push_back(spent.count());
+public:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++count;
+        return QObject::eventFilter(watched, event);
     }
-    std::sort(micros.begin(), micros.end());
-    std::printf("live tick (%d bytes, four dials and status redrawn): median %.0f us, "
-                "p95 %.0f us, worst %.0f us over %zu ticks\n",
-                BytesPerTick, micros[micros.size() / 2], micros[micros.size() * 95 / 100],
-                micros.back(), micros.size());
-}
+    int count = 0;
+};
 
 class FirstPaint : public QObject
 {
@@ -122,6 +110,33 @@ public:
     }
     double seconds = -1;
 };
+
+void benchLiveTick(FrmPressureMonitor& window, FakeSerialLink& port)
+{
+    std::mt19937 random(2);
+    window.CmdConnect_Click();
+    window.commState().CommCount = 9;
+    window.TmrComm_Timer();
+    PaintCount paints;
+    window.GaugePressure->installEventFilter(&paints);
+    std::vector<double> micros;
+    for (int tick = 0; tick < 2000; ++tick) {
+        port.feed(liveStream(BytesPerTick, random));
+        const auto start = Clock::now();
+        window.TmrComm_Timer();
+        // The redraw happens when the tick returns to the event loop, as in the program.
+        QApplication::processEvents();
+        const std::chrono::duration<double, std::micro> spent = Clock::now() - start;
+        micros.push_back(spent.count());
+    }
+    std::printf("live dial painted %d times in 2000 ticks (window exposed: %s)\n", paints.count,
+                window.windowHandle() && window.windowHandle()->isExposed() ? "yes" : "no");
+    std::sort(micros.begin(), micros.end());
+    std::printf("live tick (%d bytes, four dials and status redrawn): median %.0f us, "
+                "p95 %.0f us, worst %.0f us over %zu ticks\n",
+                BytesPerTick, micros[micros.size() / 2], micros[micros.size() * 95 / 100],
+                micros.back(), micros.size());
+}
 
 } // namespace
 
@@ -142,8 +157,10 @@ int main(int argc, char* argv[])
     std::printf("start-up to first paint: %.0f ms (platform %s)\n", firstPaint.seconds * 1000,
                 qPrintable(QGuiApplication::platformName()));
 
-    QTimer::singleShot(2000, &app, &QApplication::quit);
-    QApplication::exec();
+    QElapsedTimer idle;
+    idle.start();
+    while (idle.elapsed() < 2000)
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
     std::printf("resident memory, idle: %.1f MiB\n", residentKiB() / 1024.0);
 
     benchScanner();
