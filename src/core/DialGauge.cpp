@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPixmap>
 #include <QStyle>
 #include <QStyleOptionFocusRect>
 #include <QtMath>
@@ -107,6 +108,7 @@ void DialGauge::setCaption(const QString& caption)
     if (caption == m_caption)
         return;
     m_caption = caption;
+    m_face = QPixmap();
     update();
     QAccessibleEvent event(this, QAccessible::NameChanged);
     QAccessible::updateAccessibility(&event);
@@ -245,10 +247,6 @@ void DialGauge::paintEvent(QPaintEvent*)
     painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
     const QColor ink = palette().color(QPalette::WindowText);
 
-    const double scaleRadius = f.radius - f.stroke / 2.0;
-    const QRectF scaleRect(f.centre.x() - scaleRadius, f.centre.y() - scaleRadius, 2 * scaleRadius,
-                           2 * scaleRadius);
-
     if (windowShown()) {
         const double bandRadius = f.radius - f.stroke - f.tickLength / 2.0;
         const QRectF bandRect(f.centre.x() - bandRadius, f.centre.y() - bandRadius, 2 * bandRadius,
@@ -260,6 +258,50 @@ void DialGauge::paintEvent(QPaintEvent*)
         painter.drawArc(bandRect, qRound(from * 16), qRound((to - from) * 16));
     }
 
+    // The band lies under the scale, which is drawn over it from the cached face.
+    painter.drawPixmap(0, 0, cachedFace(f));
+
+    const double tickOuter = f.radius - f.stroke;
+    const double needleWidth = std::max(1.5, f.radius * 0.025);
+    const double angle = angleFor(f, m_needle);
+    painter.setPen(QPen(QColor(205, 30, 30), needleWidth, Qt::SolidLine, Qt::RoundCap));
+    painter.drawLine(polar(f.centre, -f.radius * 0.08, angle),
+                     polar(f.centre, tickOuter - f.tickLength * 0.3, angle));
+    const double hub = std::max(2.5, f.radius * 0.05);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(ink);
+    painter.drawEllipse(f.centre, hub, hub);
+
+    if (hasFocus()) {
+        QStyleOptionFocusRect option;
+        option.initFrom(this);
+        option.backgroundColor = palette().color(QPalette::Window);
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+    }
+}
+
+const QPixmap& DialGauge::cachedFace(const Face& f)
+{
+    const qreal ratio = devicePixelRatioF();
+    if (m_face.isNull() || m_face.devicePixelRatio() != ratio ||
+        m_face.deviceIndependentSize() != QSizeF(size())) {
+        // Rendered at the screen's own pixel density, so the cached face stays crisp.
+        m_face = QPixmap(size() * ratio);
+        m_face.setDevicePixelRatio(ratio);
+        m_face.fill(Qt::transparent);
+        QPainter painter(&m_face);
+        painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
+        drawFace(painter, f);
+    }
+    return m_face;
+}
+
+void DialGauge::drawFace(QPainter& painter, const Face& f) const
+{
+    const QColor ink = palette().color(QPalette::WindowText);
+    const double scaleRadius = f.radius - f.stroke / 2.0;
+    const QRectF scaleRect(f.centre.x() - scaleRadius, f.centre.y() - scaleRadius, 2 * scaleRadius,
+                           2 * scaleRadius);
     painter.setPen(QPen(ink, f.stroke, Qt::SolidLine, Qt::FlatCap));
     painter.drawArc(scaleRect, qRound(f.startAngle * 16), qRound(-f.span * 16));
 
@@ -301,22 +343,19 @@ void DialGauge::paintEvent(QPaintEvent*)
     const QString caption =
         QFontMetricsF(captionFont).elidedText(m_caption, Qt::ElideRight, f.captionRect.width());
     painter.drawText(f.captionRect, Qt::AlignCenter, caption);
+}
 
-    const double needleWidth = std::max(1.5, f.radius * 0.025);
-    const double angle = angleFor(f, m_needle);
-    painter.setPen(QPen(QColor(205, 30, 30), needleWidth, Qt::SolidLine, Qt::RoundCap));
-    painter.drawLine(polar(f.centre, -f.radius * 0.08, angle),
-                     polar(f.centre, tickOuter - f.tickLength * 0.3, angle));
-    const double hub = std::max(2.5, f.radius * 0.05);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(ink);
-    painter.drawEllipse(f.centre, hub, hub);
-
-    if (hasFocus()) {
-        QStyleOptionFocusRect option;
-        option.initFrom(this);
-        option.backgroundColor = palette().color(QPalette::Window);
-        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+void DialGauge::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    switch (event->type()) {
+    case QEvent::FontChange:
+    case QEvent::PaletteChange:
+    case QEvent::StyleChange:
+        m_face = QPixmap();
+        break;
+    default:
+        break;
     }
 }
 

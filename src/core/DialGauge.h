@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPixmap>
 #include <QPointF>
 #include <QRectF>
 #include <QWidget>
@@ -53,6 +54,7 @@ Q_SIGNALS:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -79,6 +81,10 @@ private:
     Face face() const;
     static double angleFor(const Face& face, double value);
     void notifyWindowChanged();
+    // The scale, its numbers and the caption change only with the size, caption, font or
+    // palette, so they are drawn once into a pixmap; each paint adds the band and needle.
+    const QPixmap& cachedFace(const Face& f);
+    void drawFace(QPainter& painter, const Face& f) const;
 
     QString m_caption;
     double m_needle = 0.0;
@@ -86,4 +92,5 @@ private:
     int m_windowLow = 0;
     bool m_needleMouseControl = false;
     bool m_dragging = false;
+    QPixmap m_face;
 };
