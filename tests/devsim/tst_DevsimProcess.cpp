@@ -10,6 +10,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <functional>
 #include <memory>
 #include <poll.h>
 #include <termios.h>
@@ -23,13 +24,15 @@ constexpr int Deadline = 10000; // milliseconds, generous for a sanitizer build 
 class ToolSide
 {
 public:
-    explicit ToolSide(const QString& path)
+    ToolSide(const QString& path, speed_t speed)
     {
         m_fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-        termios raw{};
-        if (m_fd >= 0 && ::tcgetattr(m_fd, &raw) == 0) {
-            ::cfmakeraw(&raw);
-            ::tcsetattr(m_fd, TCSANOW, &raw);
+        termios t{};
+        if (m_fd >= 0 && ::tcgetattr(m_fd, &t) == 0) {
+            ::cfmakeraw(&t);
+            ::cfsetispeed(&t, speed);
+            ::cfsetospeed(&t, speed);
+            m_ready = ::tcsetattr(m_fd, TCSANOW, &t) == 0;
         }
     }
     ~ToolSide()
@@ -40,27 +43,13 @@ public:
     ToolSide(const ToolSide&) = delete;
     ToolSide& operator=(const ToolSide&) = delete;
 
-    bool isOpen() const { return m_fd >= 0; }
-
-    bool setSpeed(speed_t speed) const
-    {
-        termios t{};
-        if (::tcgetattr(m_fd, &t) != 0)
-            return false;
-        ::cfsetispeed(&t, speed);
-        ::cfsetospeed(&t, speed);
-        return ::tcsetattr(m_fd, TCSANOW, &t) == 0;
-    }
-
-    bool send(const QByteArray& bytes) const
-    {
-        return ::write(m_fd, bytes.constData(), bytes.size()) == bytes.size();
-    }
+    bool isReady() const { return m_ready; }
 
     // Collects what arrives until the predicate holds or the deadline passes. Returns
     // false once the line has hung up.
-    template <typename Done> bool receiveUntil(QByteArray& into, QDeadlineTimer deadline, Done done)
+    bool receiveUntil(QByteArray& into, const std::function<bool(const QByteArray&)>& done)
     {
+        const QDeadlineTimer deadline(Deadline);
         while (!done(into) && !deadline.hasExpired()) {
             pollfd ready{m_fd, POLLIN, 0};
             ::poll(&ready, 1, int(std::min<qint64>(deadline.remainingTime(), 50)));
@@ -74,16 +63,21 @@ public:
         return true;
     }
 
-    // Throws away whatever is waiting.
-    void drain()
+    // Sends a request and collects an answer of the given length.
+    QString answerTo(const QByteArray& request, qsizetype length)
     {
-        QByteArray ignored;
-        receiveUntil(ignored, QDeadlineTimer(0), [](const QByteArray&) { return false; });
-        ::tcflush(m_fd, TCIFLUSH);
+        QByteArray received;
+        if (::write(m_fd, request.constData(), request.size()) == request.size())
+            receiveUntil(received, [length](const QByteArray& b) { return b.size() >= length; });
+        return hexText(received);
     }
+
+    // Throws away whatever is waiting.
+    void drain() { ::tcflush(m_fd, TCIFLUSH); }
 
 private:
     int m_fd = -1;
+    bool m_ready = false;
 };
 
 } // namespace
@@ -92,172 +86,131 @@ class TestDevsimProcess : public QObject
 {
     Q_OBJECT
 
-private Q_SLOTS:
-    void init();
-    void cleanup();
-
-    void requestsAt9600_areAnsweredAndWritesReachTheDump();
-    void liveStreamAt57600_validFramesNoFasterThanTheLine();
-    void hangupAfter_closesTheLineWritesTheDumpAndExits();
-    void badOption_exitsWithUsageStatusNamingIt_data();
-    void badOption_exitsWithUsageStatusNamingIt();
-    void help_listsTheOptionsAndExits();
-
-private:
-    // Starts the simulator and returns the path on its first line, empty on failure.
-    QString start(const QStringList& arguments);
-    QByteArray dump() const;
-
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<QProcess> m_process;
-};
 
-void TestDevsimProcess::init()
-{
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-    m_process = std::make_unique<QProcess>();
-}
+    QString dumpPath() const { return m_dir->filePath(u"memory.txt"_s); }
 
-void TestDevsimProcess::cleanup()
-{
-    if (m_process->state() != QProcess::NotRunning) {
-        m_process->kill();
-        m_process->waitForFinished(Deadline);
+    // Starts the simulator and opens the line it names on its first output line.
+    std::unique_ptr<ToolSide> startOnLine(const QStringList& arguments, speed_t speed)
+    {
+        m_process->start(QStringLiteral(VORTA_DEVSIM_PATH), arguments);
+        QDeadlineTimer deadline(Deadline);
+        while (m_process->waitForStarted(Deadline) && !m_process->canReadLine() &&
+               !deadline.hasExpired())
+            m_process->waitForReadyRead(int(deadline.remainingTime()));
+        const QString path = QString::fromLocal8Bit(m_process->readLine()).trimmed();
+        auto tool = std::make_unique<ToolSide>(path, speed);
+        if (!path.startsWith(u"/dev/") || !tool->isReady())
+            tool.reset();
+        return tool;
     }
-    m_process.reset();
-    m_dir.reset();
-}
 
-QString TestDevsimProcess::start(const QStringList& arguments)
-{
-    m_process->start(QStringLiteral(VORTA_DEVSIM_PATH), arguments);
-    if (!m_process->waitForStarted(Deadline))
-        return QString();
-    QDeadlineTimer deadline(Deadline);
-    while (!m_process->canReadLine() && !deadline.hasExpired())
-        m_process->waitForReadyRead(int(deadline.remainingTime()));
-    return QString::fromLocal8Bit(m_process->readLine()).trimmed();
-}
+private Q_SLOTS:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+        m_process = std::make_unique<QProcess>();
+    }
 
-QByteArray TestDevsimProcess::dump() const
-{
-    QFile file(m_dir->filePath(QStringLiteral("memory.txt")));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+    void cleanup()
+    {
+        if (m_process->state() != QProcess::NotRunning) {
+            m_process->kill();
+            m_process->waitForFinished(Deadline);
+        }
+        m_process.reset();
+        m_dir.reset();
+    }
 
-void TestDevsimProcess::requestsAt9600_areAnsweredAndWritesReachTheDump()
-{
-    const QString path =
-        start({QStringLiteral("--values"), QStringLiteral("1,2,3,4,5,6,7,40000,9"),
-               QStringLiteral("--dump"), m_dir->filePath(QStringLiteral("memory.txt")),
-               QStringLiteral("--dump-on-write")});
-    QVERIFY2(path.startsWith(QLatin1String("/dev/")), qPrintable(path));
-    ToolSide tool(path);
-    QVERIFY(tool.isOpen());
-    QVERIFY(tool.setSpeed(B9600));
+    void requestsAt9600_areAnsweredAndWritesReachTheDump()
+    {
+        const auto tool = startOnLine({u"--values"_s, u"1,2,3,4,5,6,7,40000,9"_s, u"--dump"_s,
+                                       dumpPath(), u"--dump-on-write"_s},
+                                      B9600);
+        QVERIFY(tool);
+        QCOMPARE(tool->answerTo(BuildReadRequest(Parameter::StaticFaultCount), 6),
+                 u"80 06 91 9C 40 0D"_s);
+        QCOMPARE(tool->answerTo(BuildWriteRequest(Parameter::StaticTripSP, 45), 4),
+                 u"80 04 E0 9C"_s);
+        QTRY_VERIFY_WITH_TIMEOUT(fileContents(dumpPath()).contains("\nStaticTripSP=45\n"),
+                                 Deadline);
 
-    QVERIFY(tool.send(BuildReadRequest(Parameter::StaticFaultCount)));
-    QByteArray received;
-    tool.receiveUntil(received, QDeadlineTimer(Deadline), [](const QByteArray& bytes) {
-        return !ScanReadReplies(bytes, int(bytes.size()), Parameter::StaticFaultCount).empty();
-    });
-    QCOMPARE(hexText(received), QStringLiteral("80 06 91 9C 40 0D"));
+        m_process->terminate(); // SIGTERM
+        QVERIFY(m_process->waitForFinished(Deadline));
+        QCOMPARE(m_process->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(m_process->exitCode(), 0);
+        QVERIFY(fileContents(dumpPath()).startsWith("ShutDownCountSP=1\n"));
+        QVERIFY(fileContents(dumpPath()).contains("\nStaticTripSP=45\n"));
+    }
 
-    QVERIFY(tool.send(BuildWriteRequest(Parameter::StaticTripSP, 45)));
-    received.clear();
-    tool.receiveUntil(received, QDeadlineTimer(Deadline), [](const QByteArray& bytes) {
-        return CountWriteAcks(bytes, int(bytes.size())) > 0;
-    });
-    QCOMPARE(hexText(received), QStringLiteral("80 04 E0 9C"));
-    QTRY_VERIFY_WITH_TIMEOUT(dump().contains("\nStaticTripSP=45\n"), Deadline);
+    void liveStreamAt57600_validFramesNoFasterThanTheLine()
+    {
+        const auto tool = startOnLine({u"--seed"_s, u"1"_s}, B57600);
+        QVERIFY(tool);
+        tool->drain();
+        QElapsedTimer clock;
+        clock.start();
+        QByteArray received;
+        QVERIFY(tool->receiveUntil(received,
+                                   [&](const QByteArray&) { return clock.elapsed() >= 500; }));
+        const double seconds = clock.nsecsElapsed() / 1e9;
 
-    m_process->terminate(); // SIGTERM
-    QVERIFY(m_process->waitForFinished(Deadline));
-    QCOMPARE(m_process->exitStatus(), QProcess::NormalExit);
-    QCOMPARE(m_process->exitCode(), 0);
-    QVERIFY(dump().startsWith("ShutDownCountSP=1\n"));
-    QVERIFY(dump().contains("\nStaticTripSP=45\n"));
-}
+        const auto pressures = ScanPressureFrames(received, int(received.size()));
+        QVERIFY(!pressures.empty());
+        for (std::uint8_t psi : pressures)
+            QVERIFY2(psi >= 19 && psi <= 76, qPrintable(QString::number(psi)));
+        // A pseudo-terminal would pass bytes far faster; the device itself keeps the line's
+        // pace. One burst may already be on its way when the clock starts.
+        QVERIFY2(received.size() <= 1.3 * 5760.0 * seconds + 128,
+                 qPrintable(u"%1 bytes in %2 s"_s.arg(received.size()).arg(seconds)));
+    }
 
-void TestDevsimProcess::liveStreamAt57600_validFramesNoFasterThanTheLine()
-{
-    const QString path = start({QStringLiteral("--seed"), QStringLiteral("1")});
-    QVERIFY2(path.startsWith(QLatin1String("/dev/")), qPrintable(path));
-    ToolSide tool(path);
-    QVERIFY(tool.isOpen());
-    QVERIFY(tool.setSpeed(B57600));
-    tool.drain();
+    void hangupAfter_closesTheLineWritesTheDumpAndExits()
+    {
+        const auto tool =
+            startOnLine({u"--hangup-after"_s, u"0.5"_s, u"--dump"_s, dumpPath()}, B9600);
+        QVERIFY(tool);
+        QByteArray received;
+        QVERIFY(!tool->receiveUntil(received, [](const QByteArray&) { return false; }));
+        QVERIFY(m_process->waitForFinished(Deadline));
+        QCOMPARE(m_process->exitCode(), 0);
+        QVERIFY(m_process->readAllStandardError().contains("hung up"));
+        QVERIFY(fileContents(dumpPath()).startsWith("ShutDownCountSP=500000\n"));
+    }
 
-    QElapsedTimer clock;
-    clock.start();
-    QByteArray received;
-    QVERIFY(tool.receiveUntil(received, QDeadlineTimer(Deadline),
-                              [&](const QByteArray&) { return clock.elapsed() >= 500; }));
-    const double seconds = clock.nsecsElapsed() / 1e9;
+    // Exit status 0 prints the listed texts on standard output, any other on standard error.
+    void commandLine_exitsAtOnceWithStatusAndText_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArrayList>("texts");
+        QTest::newRow("help") << QStringList{"--help"} << 0
+                              << QByteArrayList{"Usage: vorta-devsim", "--hangup-after"};
+        QTest::newRow("fraction out of range")
+            << QStringList{"--drop", "7"} << 2 << QByteArrayList{"--drop"};
+        QTest::newRow("unknown option") << QStringList{"--port1"} << 2 << QByteArrayList{"--port1"};
+        QTest::newRow("missing parameter file")
+            << QStringList{"--load", "/nonexistent/PRESS.PRS"} << 2 << QByteArrayList{"--load"};
+    }
 
-    const std::vector<std::uint8_t> pressures = ScanPressureFrames(received, int(received.size()));
-    QVERIFY(!pressures.empty());
-    for (std::uint8_t psi : pressures)
-        QVERIFY2(psi >= 19 && psi <= 76, qPrintable(QString::number(psi)));
-    // A pseudo-terminal would pass bytes far faster; the device itself keeps the line's pace.
-    // One burst may already be on its way when the clock starts.
-    const double lineBytes = 5760.0 * seconds;
-    QVERIFY2(received.size() <= 1.3 * lineBytes + 128,
-             qPrintable(QStringLiteral("%1 bytes in %2 s").arg(received.size()).arg(seconds)));
-    qInfo("live stream: %lld bytes in %.3f s (%.0f bytes/s)",
-          static_cast<long long>(received.size()), seconds, received.size() / seconds);
-}
-
-void TestDevsimProcess::hangupAfter_closesTheLineWritesTheDumpAndExits()
-{
-    const QString path =
-        start({QStringLiteral("--hangup-after"), QStringLiteral("0.5"), QStringLiteral("--dump"),
-               m_dir->filePath(QStringLiteral("memory.txt"))});
-    QVERIFY2(path.startsWith(QLatin1String("/dev/")), qPrintable(path));
-    ToolSide tool(path);
-    QVERIFY(tool.isOpen());
-
-    QByteArray received;
-    QVERIFY(!tool.receiveUntil(received, QDeadlineTimer(Deadline),
-                               [](const QByteArray&) { return false; }));
-    QVERIFY(m_process->waitForFinished(Deadline));
-    QCOMPARE(m_process->exitCode(), 0);
-    QVERIFY(m_process->readAllStandardError().contains("hung up"));
-    QVERIFY(dump().startsWith("ShutDownCountSP=500000\n"));
-}
-
-void TestDevsimProcess::badOption_exitsWithUsageStatusNamingIt_data()
-{
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<QByteArray>("named");
-    QTest::newRow("fraction out of range") << QStringList{"--drop", "7"} << QByteArray("--drop");
-    QTest::newRow("unknown option") << QStringList{"--port1"} << QByteArray("--port1");
-    QTest::newRow("missing parameter file")
-        << QStringList{"--load", "/nonexistent/PRESS.PRS"} << QByteArray("--load");
-}
-
-void TestDevsimProcess::badOption_exitsWithUsageStatusNamingIt()
-{
-    QFETCH(QStringList, arguments);
-    QFETCH(QByteArray, named);
-    m_process->start(QStringLiteral(VORTA_DEVSIM_PATH), arguments);
-    QVERIFY(m_process->waitForFinished(Deadline));
-    QCOMPARE(m_process->exitCode(), 2);
-    QVERIFY(m_process->readAllStandardOutput().isEmpty());
-    const QByteArray error = m_process->readAllStandardError();
-    QVERIFY2(error.contains(named), error.constData());
-}
-
-void TestDevsimProcess::help_listsTheOptionsAndExits()
-{
-    m_process->start(QStringLiteral(VORTA_DEVSIM_PATH), {QStringLiteral("--help")});
-    QVERIFY(m_process->waitForFinished(Deadline));
-    QCOMPARE(m_process->exitCode(), 0);
-    const QByteArray help = m_process->readAllStandardOutput();
-    QVERIFY(help.startsWith("Usage: vorta-devsim"));
-    QVERIFY(help.contains("--hangup-after"));
-}
+    void commandLine_exitsAtOnceWithStatusAndText()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, status);
+        QFETCH(QByteArrayList, texts);
+        m_process->start(QStringLiteral(VORTA_DEVSIM_PATH), arguments);
+        QVERIFY(m_process->waitForFinished(Deadline));
+        QCOMPARE(m_process->exitCode(), status);
+        const QByteArray out = m_process->readAllStandardOutput();
+        const QByteArray error = m_process->readAllStandardError();
+        QCOMPARE(out.isEmpty(), status != 0);
+        QVERIFY(status != 0 || out.startsWith(texts.first()));
+        for (const QByteArray& text : texts)
+            QVERIFY2((status == 0 ? out : error).contains(text), (out + error).constData());
+    }
+};
 
 QTEST_GUILESS_MAIN(TestDevsimProcess)
 #include "tst_DevsimProcess.moc"

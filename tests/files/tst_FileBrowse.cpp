@@ -21,20 +21,7 @@
 
 namespace {
 
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
-QStringList itemsOf(const QListWidget* list)
-{
-    QStringList out;
-    for (int i = 0; i < list->count(); ++i)
-        out.append(list->item(i)->text());
-    return out;
-}
+constexpr int Deadline = 5000; // milliseconds
 
 } // namespace
 
@@ -57,8 +44,18 @@ class FileBrowseTest : public QObject
         return found;
     }
 
-    // What the main window's Open and Save buttons do.
-    void openBrowser(int fileAction)
+    QLineEdit* nameBox() const { return control<QLineEdit>("TxtFileName"); }
+    QStringList listed() const
+    {
+        const auto* list = control<QListWidget>("FilList");
+        QStringList out;
+        for (int i = 0; i < list->count(); ++i)
+            out.append(list->item(i)->text());
+        return out;
+    }
+
+    // What the main window's Open and Save buttons do; true once the dialog is active.
+    bool openBrowser(int fileAction, bool waitActive = true)
     {
         ModVars.FileAction = std::int16_t(fileAction);
         if (!m_browse)
@@ -66,6 +63,8 @@ class FileBrowseTest : public QObject
         m_browse->show();
         m_browse->activateWindow();
         m_mainWindow->setWindowState(Qt::WindowMinimized);
+        return !waitActive ||
+               QTest::qWaitFor([this] { return m_browse->isActiveWindow(); }, Deadline);
     }
 
     void clickFile(const QString& name)
@@ -83,14 +82,13 @@ private slots:
         m_tree = std::make_unique<QTemporaryDir>();
         QVERIFY(m_tree->isValid());
         QDir root(m_tree->path());
-        QVERIFY(root.mkpath(QStringLiteral("Data/Sub")));
-        writeFile(
-            m_tree->filePath(QStringLiteral("Data/press1.prs")),
-            ParamFileFormat::contents(exampleValues(), QStringLiteral("C:\\DATA\\PRESS1.PRS")));
-        writeFile(m_tree->filePath(QStringLiteral("Data/notes.TXT")), "notes");
-        writeFile(m_tree->filePath(QStringLiteral("Data/other.dat")), "other");
+        QVERIFY(root.mkpath(u"Data/Sub"_s));
+        QVERIFY(writeFile(m_tree->filePath(u"Data/press1.prs"_s),
+                          ParamFileFormat::contents(exampleValues(), u"C:\\DATA\\PRESS1.PRS"_s)));
+        QVERIFY(writeFile(m_tree->filePath(u"Data/notes.TXT"_s), "notes"));
+        QVERIFY(writeFile(m_tree->filePath(u"Data/other.dat"_s), "other"));
         m_startFolder = QDir::currentPath();
-        QVERIFY(QDir::setCurrent(m_tree->filePath(QStringLiteral("Data"))));
+        QVERIFY(QDir::setCurrent(m_tree->filePath(u"Data"_s)));
         m_dosData = PathRules::folderText(DosPathMapper().toDos(QDir::currentPath())).toUpper();
         ModVars.reset();
         m_messages.shown.clear();
@@ -112,49 +110,40 @@ private slots:
     {
         QTest::addColumn<int>("fileAction");
         QTest::addColumn<QString>("caption");
-        QTest::newRow("open") << 0 << "Read File";
-        QTest::newRow("save") << 1 << "Save File";
-        QTest::newRow("other") << 2 << "Read File";
+        QTest::newRow("open") << 0 << u"Read File"_s;
+        QTest::newRow("save") << 1 << u"Save File"_s;
+        QTest::newRow("other") << 2 << u"Read File"_s;
     }
 
     void activation_setsCaptionFromFileAction()
     {
         QFETCH(int, fileAction);
         QFETCH(QString, caption);
-        openBrowser(fileAction);
-        QTRY_COMPARE_WITH_TIMEOUT(m_browse->windowTitle(), caption, 5000);
+        QVERIFY(openBrowser(fileAction));
+        QTRY_COMPARE_WITH_TIMEOUT(m_browse->windowTitle(), caption, Deadline);
     }
 
-    void freshDialog_startsInWorkingFolderWithPrsFiles()
+    void freshDialog_startsInWorkingFolder_fileClickFillsNameBox()
     {
         m_browse = new FrmFileBrowse(m_mainWindow.get(), m_messages);
-        QCOMPARE(m_browse->windowTitle(), QStringLiteral("File Browser"));
+        QCOMPARE(m_browse->windowTitle(), u"File Browser"_s);
         QCOMPARE(m_browse->size(), QSize(332, 314));
-        QCOMPARE(control<QLineEdit>("TxtFileName")->geometry(), QRect(96, 224, 217, 19));
+        QCOMPARE(nameBox()->geometry(), QRect(96, 224, 217, 19));
         QCOMPARE(control<QListWidget>("FilList")->geometry(), QRect(176, 56, 137, 162));
-        QCOMPARE(control<QLineEdit>("TxtFileName")->toolTip(),
-                 QStringLiteral("Use to Specify File  in Drive:\\Path\\Name Format"));
-        QCOMPARE(control<QLineEdit>("TxtFileName")->nextInFocusChain(),
-                 control<QComboBox>("CmbFileType"));
+        QCOMPARE(nameBox()->toolTip(), u"Use to Specify File  in Drive:\\Path\\Name Format"_s);
+        QCOMPARE(nameBox()->nextInFocusChain(), control<QComboBox>("CmbFileType"));
 
-        openBrowser(0);
-        QTRY_VERIFY_WITH_TIMEOUT(m_browse->isActiveWindow(), 5000);
-        auto* name = control<QLineEdit>("TxtFileName");
+        QVERIFY(openBrowser(0));
+        auto* name = nameBox();
         QCOMPARE(name->text(), m_dosData);
         QCOMPARE(name->cursorPosition(), m_dosData.size());
         QVERIFY(name->hasFocus());
         auto* type = control<QComboBox>("CmbFileType");
-        QCOMPARE(type->currentText(), QStringLiteral("*.PRS"));
+        QCOMPARE(type->currentText(), u"*.PRS"_s);
         QCOMPARE(type->currentIndex(), -1);
-        QCOMPARE(itemsOf(control<QListWidget>("FilList")), QStringList{"press1.prs"});
-    }
+        QCOMPARE(listed(), QStringList{"press1.prs"});
 
-    void fileClick_putsFolderAndFileNameIntoNameBox()
-    {
-        openBrowser(0);
-        QTRY_VERIFY_WITH_TIMEOUT(m_browse->isActiveWindow(), 5000);
-        clickFile(QStringLiteral("press1.prs"));
-        auto* name = control<QLineEdit>("TxtFileName");
+        clickFile(u"press1.prs"_s);
         QCOMPARE(name->text(), m_dosData + "PRESS1.PRS");
         QVERIFY(name->hasFocus());
         QCOMPARE(name->cursorPosition(), name->text().size());
@@ -162,25 +151,16 @@ private slots:
 
     void folderOpened_updatesFileListAndNameBox()
     {
-        openBrowser(1);
+        QVERIFY(openBrowser(1));
         auto* folders = control<QTreeWidget>("DirPick");
-        QCOMPARE(folders->topLevelItem(0)->text(0), QStringLiteral("C:\\"));
+        QCOMPARE(folders->topLevelItem(0)->text(0), u"C:\\"_s);
         const QList<QTreeWidgetItem*> sub =
-            folders->findItems(QStringLiteral("Sub"), Qt::MatchExactly | Qt::MatchRecursive);
+            folders->findItems(u"Sub"_s, Qt::MatchExactly | Qt::MatchRecursive);
         QCOMPARE(sub.size(), 1);
         emit folders->itemActivated(sub.first(), 0);
-        QTRY_COMPARE_WITH_TIMEOUT(control<QLineEdit>("TxtFileName")->text(), m_dosData + "SUB\\",
-                                  5000);
-        QVERIFY(itemsOf(control<QListWidget>("FilList")).isEmpty());
+        QTRY_COMPARE_WITH_TIMEOUT(nameBox()->text(), m_dosData + "SUB\\", Deadline);
+        QVERIFY(listed().isEmpty());
         QVERIFY(m_browse->currentFolder().endsWith(QLatin1String("/Data/Sub")));
-    }
-
-    void rootDrivePicked_nameBoxReadsDriveRoot()
-    {
-        openBrowser(1);
-        m_browse->DrvPick_Change(0);
-        QCOMPARE(control<QLineEdit>("TxtFileName")->text(), QStringLiteral("C:\\"));
-        QCOMPARE(m_browse->currentFolder(), QStringLiteral("/"));
     }
 
     void fileTypePicked_listsMatchingFilesWithoutRegardToCase_data()
@@ -199,82 +179,79 @@ private slots:
         QFETCH(int, index);
         QFETCH(QStringList, files);
         QFETCH(QString, pattern);
-        openBrowser(0);
+        QVERIFY(openBrowser(0));
         m_browse->CmbFileType_Click(index);
-        QCOMPARE(itemsOf(control<QListWidget>("FilList")), files);
+        QCOMPARE(listed(), files);
         QCOMPARE(m_browse->filePattern(), pattern);
     }
 
     void cancel_hidesAndKeepsFolderAndType()
     {
-        openBrowser(0);
-        QTRY_VERIFY_WITH_TIMEOUT(m_browse->isActiveWindow(), 5000);
+        QVERIFY(openBrowser(0));
         m_browse->CmbFileType_Click(1);
         m_browse->DrvPick_Change(0);
+        QCOMPARE(nameBox()->text(), u"C:\\"_s);
+        QCOMPARE(m_browse->currentFolder(), u"/"_s);
         QTest::mouseClick(control<QPushButton>("CmdCancel"), Qt::LeftButton);
         QVERIFY(m_browse);
         QVERIFY(m_browse->isHidden());
         QVERIFY(!(m_mainWindow->windowState() & Qt::WindowMinimized));
 
-        openBrowser(1);
-        QTRY_COMPARE_WITH_TIMEOUT(m_browse->windowTitle(), QStringLiteral("Save File"), 5000);
-        QCOMPARE(m_browse->currentFolder(), QStringLiteral("/"));
-        QCOMPARE(m_browse->filePattern(), QStringLiteral("*.txt"));
-        QCOMPARE(control<QLineEdit>("TxtFileName")->text(), QStringLiteral("C:\\"));
+        openBrowser(1, false);
+        QTRY_COMPARE_WITH_TIMEOUT(m_browse->windowTitle(), u"Save File"_s, Deadline);
+        QCOMPARE(m_browse->currentFolder(), u"/"_s);
+        QCOMPARE(m_browse->filePattern(), u"*.txt"_s);
+        QCOMPARE(nameBox()->text(), u"C:\\"_s);
         QVERIFY(m_messages.shown.isEmpty());
     }
 
     void reactivation_dropsTypedText()
     {
-        openBrowser(0);
-        QTRY_VERIFY_WITH_TIMEOUT(m_browse->isActiveWindow(), 5000);
-        QTest::keyClicks(control<QLineEdit>("TxtFileName"), QStringLiteral("X.PRS"));
-        QCOMPARE(control<QLineEdit>("TxtFileName")->text(), m_dosData + "X.PRS");
+        QVERIFY(openBrowser(0));
+        QTest::keyClicks(nameBox(), u"X.PRS"_s);
+        QCOMPARE(nameBox()->text(), m_dosData + "X.PRS");
         m_mainWindow->activateWindow();
-        QTRY_VERIFY_WITH_TIMEOUT(!m_browse->isActiveWindow(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_browse->isActiveWindow(), Deadline);
         m_browse->activateWindow();
-        QTRY_COMPARE_WITH_TIMEOUT(control<QLineEdit>("TxtFileName")->text(), m_dosData, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(nameBox()->text(), m_dosData, Deadline);
     }
 
     void okayOnRead_readsTypedLowerCaseNameAndUnloads()
     {
-        openBrowser(0);
-        QTRY_VERIFY_WITH_TIMEOUT(m_browse->isActiveWindow(), 5000);
-        auto* name = control<QLineEdit>("TxtFileName");
-        name->setText(m_dosData.toLower() + "press1.prs");
+        QVERIFY(openBrowser(0));
+        nameBox()->setText(m_dosData.toLower() + "press1.prs");
         QTest::mouseClick(control<QPushButton>("CmdOkay"), Qt::LeftButton);
         QCOMPARE(ModVars.ParamFileName, m_dosData + "PRESS1.PRS");
         QCOMPARE(m_messages.texts(), QStringList{"File Access Complete...."});
         QCOMPARE(static_cast<ParameterSet&>(ModVars), exampleValues());
         QVERIFY(!(m_mainWindow->windowState() & Qt::WindowMinimized));
         QVERIFY(m_mainWindow->isVisible());
-        QTRY_VERIFY_WITH_TIMEOUT(m_browse.isNull(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(m_browse.isNull(), Deadline);
     }
 
     void okayOnSave_savesAndNextOpeningStartsFresh()
     {
-        openBrowser(1);
-        QTRY_VERIFY_WITH_TIMEOUT(m_browse->isActiveWindow(), 5000);
+        QVERIFY(openBrowser(1));
         m_browse->CmbFileType_Click(2);
-        control<QLineEdit>("TxtFileName")->setText(m_dosData + "new1");
+        nameBox()->setText(m_dosData + "new1");
         QTest::mouseClick(control<QPushButton>("CmdOkay"), Qt::LeftButton);
         QCOMPARE(m_messages.texts(), QStringList{"File Save Complete."});
-        QVERIFY(QFile::exists(m_tree->filePath(QStringLiteral("Data/NEW1.PRS"))));
-        QTRY_VERIFY_WITH_TIMEOUT(m_browse.isNull(), 5000);
+        QVERIFY(QFile::exists(m_tree->filePath(u"Data/NEW1.PRS"_s)));
+        QTRY_VERIFY_WITH_TIMEOUT(m_browse.isNull(), Deadline);
 
-        openBrowser(0);
+        QVERIFY(openBrowser(0));
         QCOMPARE(m_browse->currentFolder(), QDir::currentPath());
-        QCOMPARE(m_browse->filePattern(), QStringLiteral("*.PRS"));
-        QCOMPARE(itemsOf(control<QListWidget>("FilList")), QStringList({"NEW1.PRS", "press1.prs"}));
+        QCOMPARE(m_browse->filePattern(), u"*.PRS"_s);
+        QCOMPARE(listed(), QStringList({"NEW1.PRS", "press1.prs"}));
     }
 
     void closeBox_restoresMainWindowAndUnloads()
     {
-        openBrowser(0);
+        QVERIFY(openBrowser(0));
         QVERIFY(m_mainWindow->windowState() & Qt::WindowMinimized);
         m_browse->close();
         QVERIFY(!(m_mainWindow->windowState() & Qt::WindowMinimized));
-        QTRY_VERIFY_WITH_TIMEOUT(m_browse.isNull(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(m_browse.isNull(), Deadline);
         QVERIFY(m_messages.shown.isEmpty());
     }
 };

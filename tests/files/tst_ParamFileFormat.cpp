@@ -7,51 +7,40 @@
 
 Q_DECLARE_METATYPE(ParameterSet)
 
+using P = Parameter;
+
 namespace {
 
-const QByteArray AsteriskLine = QByteArray(22, '*') + "  PARAMETER DATA  " + QByteArray(19, '*');
+// The example parameter file, byte for byte.
+const QByteArray Example = "RX7130 PARAMETER ADJUSTING PROGRAM\r\n"
+                           "Software Version 1.0.0\r\n"
+                           "C:\\DATA\\PRESS1.PRS\r\n"
+                           "**********************  PARAMETER DATA  *******************\r\n"
+                           "Shut Down Count Set-Point,5000\r\n"
+                           "Warning Count Set-Point,4500\r\n"
+                           "Actual Count,1234\r\n"
+                           "Static Trip Set-Point,45\r\n"
+                           "Static Trip Timer,10\r\n"
+                           "Dynamic Trip Set-Point,60\r\n"
+                           "Count Trip Set-Point,50\r\n"
+                           "Static Fault Count,3\r\n"
+                           "Dynamic Fault Count,0\r\n";
 
-// A set that no file in these tests holds, so a parameter left alone is easy to see.
-ParameterSet untouched()
-{
-    ParameterSet v;
-    for (int i = 0; i < ParameterCount; ++i)
-        v.assign(Parameter(i), 7);
-    return v;
-}
-
-QList<QByteArray> headLines()
-{
-    return {"RX7130 PARAMETER ADJUSTING PROGRAM", "Software Version 1.0.0", "C:\\DATA\\PRESS1.PRS",
-            AsteriskLine};
-}
-
-QList<QByteArray> recordLines(const QList<QByteArray>& values)
-{
-    static const QList<QByteArray> labels{
-        "Shut Down Count Set-Point", "Warning Count Set-Point", "Actual Count",
-        "Static Trip Set-Point",     "Static Trip Timer",       "Dynamic Trip Set-Point",
-        "Count Trip Set-Point",      "Static Fault Count",      "Dynamic Fault Count"};
-    QList<QByteArray> out;
-    for (qsizetype i = 0; i < values.size(); ++i)
-        out.append(labels[i] + ',' + values[i]);
-    return out;
-}
+// What the reader starts from: values no file in these tests holds, so a parameter left
+// alone is easy to see.
+const ParameterSet Untouched{7, 7, 7, 7, 7, 7, 7, 7, 7};
 
 QList<QByteArray> exampleLines()
 {
-    return headLines() + recordLines({"5000", "4500", "1234", "45", "10", "60", "50", "3", "0"});
+    return QByteArray(Example).replace("\r\n", "\n").chopped(1).split('\n');
 }
 
 QByteArray joined(const QList<QByteArray>& lines, const QByteArray& ending = "\r\n")
 {
-    QByteArray out;
-    for (const QByteArray& line : lines)
-        out += line + ending;
-    return out;
+    return lines.join(ending) + ending;
 }
 
-// The example file with one record line replaced.
+// The example file with one line replaced.
 QByteArray exampleWithLine(int lineNumber, const QByteArray& text)
 {
     QList<QByteArray> lines = exampleLines();
@@ -64,15 +53,7 @@ ParamFileFormat::ReadOutcome readBytes(const QByteArray& bytes)
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
-    return ParamFileFormat::read(buffer, untouched());
-}
-
-ParameterSet withFirst(const ParameterSet& from, int count)
-{
-    ParameterSet v = untouched();
-    for (int i = 0; i < count; ++i)
-        v.assign(Parameter(i), from.value(Parameter(i)));
-    return v;
+    return ParamFileFormat::read(buffer, Untouched);
 }
 
 } // namespace
@@ -84,51 +65,52 @@ class ParamFileFormatTest : public QObject
 private slots:
     void writer_exampleValues_matchesTheExampleFileByteForByte()
     {
-        const QByteArray expected =
-            "RX7130 PARAMETER ADJUSTING PROGRAM\r\n"
-            "Software Version 1.0.0\r\n"
-            "C:\\DATA\\PRESS1.PRS\r\n"
-            "**********************  PARAMETER DATA  *******************\r\n"
-            "Shut Down Count Set-Point,5000\r\n"
-            "Warning Count Set-Point,4500\r\n"
-            "Actual Count,1234\r\n"
-            "Static Trip Set-Point,45\r\n"
-            "Static Trip Timer,10\r\n"
-            "Dynamic Trip Set-Point,60\r\n"
-            "Count Trip Set-Point,50\r\n"
-            "Static Fault Count,3\r\n"
-            "Dynamic Fault Count,0\r\n";
-        QCOMPARE(AsteriskLine.size(), 59);
-        QCOMPARE(ParamFileFormat::contents(exampleValues(), QStringLiteral("C:\\DATA\\PRESS1.PRS")),
-                 expected);
+        QCOMPARE(exampleLines().at(3).size(), 59);
+        QCOMPARE(ParamFileFormat::contents(exampleValues(), u"C:\\DATA\\PRESS1.PRS"_s), Example);
     }
 
-    void writer_valueOutsideReadLimits_isWrittenAsHeld_data()
+    void writtenFile_readsBackToTheSameValues()
     {
-        QTest::addColumn<int>("parameter");
+        const ParameterSet values{9999999, 2, 123456, 99, 255, 1, 0, 65530, 17};
+        const auto outcome = readBytes(ParamFileFormat::contents(values, u"C:\\P.PRS"_s));
+        QVERIFY(outcome.complete);
+        QCOMPARE(outcome.values, values);
+    }
+
+    void writtenValue_isWrittenAsHeld_andReadBackWithinLimits_data()
+    {
+        QTest::addColumn<Parameter>("parameter");
         QTest::addColumn<int>("value");
-        QTest::addColumn<QByteArray>("line");
-        QTest::newRow("negative trip")
-            << int(Parameter::StaticTripSP) << -5 << QByteArray("Static Trip Set-Point,-5");
-        QTest::newRow("lowest count")
-            << int(Parameter::ActualCount) << INT32_MIN << QByteArray("Actual Count,-2147483648");
-        QTest::newRow("trip above 99")
-            << int(Parameter::CountTripSP) << 150 << QByteArray("Count Trip Set-Point,150");
-        QTest::newRow("fault count above reader limit")
-            << int(Parameter::DynamicFaultCount) << 70000
-            << QByteArray("Dynamic Fault Count,70000");
+        QTest::addColumn<int>("readBack");
+        QTest::newRow("trip 150") << P::StaticTripSP << 150 << 99;
+        QTest::newRow("trip 32767") << P::DynamicTripSP << 32767 << 99;
+        QTest::newRow("timer 300") << P::StaticTripTimer << 300 << 255;
+        QTest::newRow("count above 9999999") << P::ShutDownCountSP << 10000000 << 9999999;
+        QTest::newRow("largest 32-bit count") << P::ActualCount << INT32_MAX << 9999999;
+        QTest::newRow("fault count 65535") << P::StaticFaultCount << 65535 << 65530;
+        QTest::newRow("fault count 65530") << P::DynamicFaultCount << 65530 << 65530;
+        QTest::newRow("fault count 70000") << P::DynamicFaultCount << 70000 << 65530;
+        QTest::newRow("negative count") << P::WarningCountSP << -5 << 0;
+        QTest::newRow("lowest 32-bit count") << P::ActualCount << INT32_MIN << 0;
+        QTest::newRow("negative trip") << P::CountTripSP << -1 << 0;
+        QTest::newRow("negative static trip") << P::StaticTripSP << -5 << 0;
     }
 
-    void writer_valueOutsideReadLimits_isWrittenAsHeld()
+    void writtenValue_isWrittenAsHeld_andReadBackWithinLimits()
     {
-        QFETCH(int, parameter);
+        QFETCH(Parameter, parameter);
         QFETCH(int, value);
-        QFETCH(QByteArray, line);
-        ParameterSet values;
-        values.assign(Parameter(parameter), value);
-        const QList<QByteArray> lines = ParamFileFormat::lines(values, QStringLiteral("C:\\X.PRS"));
+        QFETCH(int, readBack);
+        ParameterSet values = exampleValues();
+        values.assign(parameter, value);
+        const QList<QByteArray> lines = ParamFileFormat::lines(values, u"C:\\X.PRS"_s);
         QCOMPARE(lines.size(), 13);
-        QCOMPARE(lines[4 + parameter], line);
+        QCOMPARE(lines[4 + int(parameter)].split(',').last(), QByteArray::number(value));
+
+        const auto outcome = readBytes(ParamFileFormat::contents(values, u"C:\\X.PRS"_s));
+        QVERIFY(outcome.complete);
+        values.assign(parameter, readBack);
+        QCOMPARE(outcome.values, values);
     }
 
     void read_data()
@@ -136,75 +118,69 @@ private slots:
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<bool>("complete");
         QTest::addColumn<ParameterSet>("values");
-
         const ParameterSet example = exampleValues();
-        QTest::newRow("CR LF file") << joined(exampleLines()) << true << example;
-        QTest::newRow("CR only") << joined(exampleLines(), "\r") << true << example;
-        QTest::newRow("LF only") << joined(exampleLines(), "\n") << true << example;
-        QTest::newRow("no end on last line")
-            << joined(exampleLines()).chopped(2) << true << example;
+        const ParameterSet none;
+        const QList<QByteArray> lines = exampleLines();
+        QTest::newRow("CR LF file") << Example << true << example;
+        QTest::newRow("CR only") << joined(lines, "\r") << true << example;
+        QTest::newRow("LF only") << joined(lines, "\n") << true << example;
+        QTest::newRow("no end on last line") << Example.chopped(2) << true << example;
         QTest::newRow("mixed line ends")
-            << QByteArray(joined(exampleLines().mid(0, 5), "\n") +
-                          joined(exampleLines().mid(5, 4), "\r") + joined(exampleLines().mid(9)))
+            << joined(lines.mid(0, 5), "\n") + joined(lines.mid(5, 4), "\r") + joined(lines.mid(9))
             << true << example;
         QTest::newRow("header in lower case")
-            << exampleWithLine(1, "rx7130 parameter adjusting program") << false << ParameterSet{};
+            << exampleWithLine(1, "rx7130 parameter adjusting program") << false << none;
         QTest::newRow("text around header")
             << exampleWithLine(1, "** RX7130 PARAMETER ADJUSTING PROGRAM (copy)") << true
             << example;
         QTest::newRow("other version")
             << exampleWithLine(2, "Software Version 7.3.12") << true << example;
-        QTest::newRow("no version line")
-            << exampleWithLine(2, "Version 1.0.0") << false << ParameterSet{};
+        QTest::newRow("no version line") << exampleWithLine(2, "Version 1.0.0") << false << none;
         QTest::newRow("path line ignored")
             << exampleWithLine(3, "anything at all") << true << example;
         QTest::newRow("asterisk line shortened")
-            << exampleWithLine(4, AsteriskLine.chopped(1)) << false << ParameterSet{};
-        QTest::newRow("empty file") << QByteArray() << true << untouched();
-        QTest::newRow("ends after line 4") << joined(headLines()) << true << untouched();
-        QTest::newRow("ends after line 9")
-            << joined(exampleLines().mid(0, 9)) << true << withFirst(example, 5);
+            << exampleWithLine(4, lines[3].chopped(1)) << false << none;
+        QTest::newRow("empty file") << QByteArray() << true << Untouched;
+        QTest::newRow("ends after line 4") << joined(lines.mid(0, 4)) << true << Untouched;
+        QTest::newRow("ends after line 9") << joined(lines.mid(0, 9)) << true
+                                           << ParameterSet{5000, 4500, 1234, 45, 10, 7, 7, 7, 7};
         QTest::newRow("other label wording")
-            << exampleWithLine(5, "Overcount,1000") << true << [&] {
-                   ParameterSet v = example;
-                   v.ShutDownCountSP = 1000;
-                   return v;
-               }();
-        QTest::newRow("lines after 13 ignored")
-            << QByteArray(joined(exampleLines()) + "garbage,no number\r\n\x01\x02\r\n") << true
-            << example;
+            << exampleWithLine(5, "Overcount,1000") << true
+            << ParameterSet{1000, 4500, 1234, 45, 10, 60, 50, 3, 0};
+        QTest::newRow("lines after 13 ignored") << Example + "garbage,no number\r\n\x01\x02\r\n"
+                                                << true << example;
         QTest::newRow("blanks around value")
             << exampleWithLine(8, "Static Trip Set-Point , 45 ") << true << example;
         QTest::newRow("quoted label with comma")
             << exampleWithLine(8, "\"Static, Trip\",45") << true << example;
         QTest::newRow("text after value ignored")
             << exampleWithLine(8, "Static Trip Set-Point,45 PSI") << true << example;
+        QTest::newRow("plus sign") << exampleWithLine(9, "Static Trip Timer,+12") << true
+                                   << ParameterSet{5000, 4500, 1234, 45, 12, 60, 50, 3, 0};
         QTest::newRow("empty value")
-            << exampleWithLine(6, "Warning Count Set-Point,") << false << ParameterSet{};
+            << exampleWithLine(6, "Warning Count Set-Point,") << false << none;
         QTest::newRow("no comma") << exampleWithLine(6, "Warning Count Set-Point 4500") << false
-                                  << ParameterSet{};
+                                  << none;
         QTest::newRow("value not a number")
-            << exampleWithLine(6, "Warning Count Set-Point,abc") << false << ParameterSet{};
+            << exampleWithLine(6, "Warning Count Set-Point,abc") << false << none;
         QTest::newRow("value with letters")
-            << exampleWithLine(6, "Warning Count Set-Point,45x") << false << ParameterSet{};
+            << exampleWithLine(6, "Warning Count Set-Point,45x") << false << none;
         QTest::newRow("value with decimals")
-            << exampleWithLine(6, "Warning Count Set-Point,4.5") << false << ParameterSet{};
-        QTest::newRow("blank record line") << exampleWithLine(6, "") << false << ParameterSet{};
+            << exampleWithLine(6, "Warning Count Set-Point,4.5") << false << none;
+        QTest::newRow("blank record line") << exampleWithLine(6, "") << false << none;
         QTest::newRow("trip beyond 16 bits")
-            << exampleWithLine(8, "Static Trip Set-Point,32768") << false << ParameterSet{};
+            << exampleWithLine(8, "Static Trip Set-Point,32768") << false << none;
         QTest::newRow("trip below 16 bits")
-            << exampleWithLine(11, "Count Trip Set-Point,-32769") << false << ParameterSet{};
+            << exampleWithLine(11, "Count Trip Set-Point,-32769") << false << none;
         QTest::newRow("count beyond 32 bits")
-            << exampleWithLine(7, "Actual Count,2147483648") << false << ParameterSet{};
+            << exampleWithLine(7, "Actual Count,2147483648") << false << none;
         QTest::newRow("count of many digits")
-            << exampleWithLine(12, "Static Fault Count,99999999999999999999999") << false
-            << ParameterSet{};
+            << exampleWithLine(12, "Static Fault Count,99999999999999999999999") << false << none;
         QTest::newRow("binary garbage")
-            << QByteArray("\x00\xff\x13\x80\r\x7f\n\x00zz", 11) << false << ParameterSet{};
+            << QByteArray("\x00\xff\x13\x80\r\x7f\n\x00zz", 11) << false << none;
         QTest::newRow("very long line")
-            << QByteArray(QByteArray(ParamFileFormat::MaxLineLength + 10, 'A') +
-                          "RX7130 PARAMETER ADJUSTING PROGRAM\r\n")
-            << false << ParameterSet{};
+            << QByteArray(ParamFileFormat::MaxLineLength + 10, 'A') + lines[0] + "\r\n"
+            << false << none;
         QTest::newRow("long line within bound")
             << exampleWithLine(3, QByteArray(ParamFileFormat::MaxLineLength, 'x')) << true
             << example;
@@ -219,65 +195,6 @@ private slots:
         QCOMPARE(outcome.complete, complete);
         if (complete)
             QCOMPARE(outcome.values, values);
-    }
-
-    void read_valueOutsideLimits_isHeldAtTheLimit_data()
-    {
-        QTest::addColumn<int>("line");
-        QTest::addColumn<QByteArray>("value");
-        QTest::addColumn<int>("parameter");
-        QTest::addColumn<int>("expected");
-        QTest::newRow("trip 150") << 8 << QByteArray("150") << int(Parameter::StaticTripSP) << 99;
-        QTest::newRow("trip 32767")
-            << 10 << QByteArray("32767") << int(Parameter::DynamicTripSP) << 99;
-        QTest::newRow("timer 300")
-            << 9 << QByteArray("300") << int(Parameter::StaticTripTimer) << 255;
-        QTest::newRow("count above 9999999")
-            << 5 << QByteArray("10000000") << int(Parameter::ShutDownCountSP) << 9999999;
-        QTest::newRow("largest 32-bit count")
-            << 7 << QByteArray("2147483647") << int(Parameter::ActualCount) << 9999999;
-        QTest::newRow("fault count 65535")
-            << 12 << QByteArray("65535") << int(Parameter::StaticFaultCount) << 65530;
-        QTest::newRow("fault count 65530")
-            << 13 << QByteArray("65530") << int(Parameter::DynamicFaultCount) << 65530;
-        QTest::newRow("negative count")
-            << 6 << QByteArray("-5") << int(Parameter::WarningCountSP) << 0;
-        QTest::newRow("lowest 32-bit count")
-            << 6 << QByteArray("-2147483648") << int(Parameter::WarningCountSP) << 0;
-        QTest::newRow("negative trip")
-            << 11 << QByteArray("-1") << int(Parameter::CountTripSP) << 0;
-        QTest::newRow("plus sign")
-            << 9 << QByteArray("+12") << int(Parameter::StaticTripTimer) << 12;
-    }
-
-    void read_valueOutsideLimits_isHeldAtTheLimit()
-    {
-        QFETCH(int, line);
-        QFETCH(QByteArray, value);
-        QFETCH(int, parameter);
-        QFETCH(int, expected);
-        const ParamFileFormat::ReadOutcome outcome =
-            readBytes(exampleWithLine(line, "Label," + value));
-        QVERIFY(outcome.complete);
-        QCOMPARE(outcome.values.value(Parameter(parameter)), expected);
-    }
-
-    void writtenFile_readsBackToTheSameValues()
-    {
-        ParameterSet values;
-        values.ShutDownCountSP = 9999999;
-        values.WarningCountSP = 2;
-        values.ActualCount = 123456;
-        values.StaticTripSP = 99;
-        values.StaticTripTimer = 255;
-        values.DynamicTripSP = 1;
-        values.CountTripSP = 0;
-        values.StaticFaultCount = 65530;
-        values.DynamicFaultCount = 17;
-        const ParamFileFormat::ReadOutcome outcome =
-            readBytes(ParamFileFormat::contents(values, QStringLiteral("C:\\P.PRS")));
-        QVERIFY(outcome.complete);
-        QCOMPARE(outcome.values, values);
     }
 };
 

@@ -1,4 +1,5 @@
 #include "DosPathMapper.h"
+#include "ParamFileFormat.h"
 #include "ParamFileOperations.h"
 #include "PathRules.h"
 #include "RecordingMessageBoxes.h"
@@ -14,9 +15,10 @@
 
 namespace {
 
-const QString FormatMessage =
-    QStringLiteral("Please access file using Drive:\\Directory\\Filname.Ext format.");
-const QString CreateError = QStringLiteral("Error in creating the file. Check filename and path.");
+const QString FormatMessage = u"Please access file using Drive:\\Directory\\Filname.Ext format."_s;
+const QString CreateError = u"Error in creating the file. Check filename and path."_s;
+const QString SaveComplete = u"File Save Complete."_s;
+const QString ReadFailed = u"Error Occured During File Read."_s;
 
 // Message boxes that also note, in one log with the pointer changes, when each was shown.
 class LoggingMessageBoxes : public RecordingMessageBoxes
@@ -33,21 +35,6 @@ private:
     QStringList& m_log;
 };
 
-QByteArray contentsOf(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return "<missing>";
-    return file.readAll();
-}
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
 } // namespace
 
 class ParamFileOperationsTest : public QObject
@@ -63,6 +50,7 @@ class ParamFileOperationsTest : public QObject
     std::unique_ptr<ParamFileOperations> m_operations;
 
     QString host(const QString& relative) const { return m_tree->filePath(relative); }
+    ParameterSet& values() { return m_vars; }
 
     void save(const QString& entry)
     {
@@ -81,6 +69,26 @@ class ParamFileOperationsTest : public QObject
         return QDir(host(relative)).entryList(QDir::Files | QDir::Hidden);
     }
 
+    // The example values saved as DATA\PRESS1.PRS, the file then edited by hand.
+    void saveExampleEdited(const QList<std::pair<QByteArray, QByteArray>>& edits)
+    {
+        save(m_dosRoot + "DATA\\PRESS1");
+        QByteArray text = fileContents(host("Data/PRESS1.PRS"));
+        for (const auto& [before, after] : edits)
+            text.replace(before, after);
+        QVERIFY(writeFile(host("Data/PRESS1.PRS"), text));
+        m_log.clear();
+        m_messages->shown.clear();
+    }
+
+    void setFolderReadable(const QString& relative, bool readable)
+    {
+        QFile::setPermissions(host(relative), readable ? QFileDevice::ReadOwner |
+                                                             QFileDevice::WriteOwner |
+                                                             QFileDevice::ExeOwner
+                                                       : QFileDevice::WriteOwner);
+    }
+
 private slots:
     void init()
     {
@@ -92,10 +100,10 @@ private slots:
         m_log.clear();
         m_messages = std::make_unique<LoggingMessageBoxes>(m_log);
         m_vars.reset();
+        values() = exampleValues();
         m_operations = std::make_unique<ParamFileOperations>(m_vars, *m_messages, m_mapper);
-        m_operations->setBusyPointer([this](bool busy) {
-            m_log.append(busy ? QStringLiteral("<busy>") : QStringLiteral("<default>"));
-        });
+        m_operations->setBusyPointer(
+            [this](bool busy) { m_log.append(busy ? "<busy>" : "<default>"); });
     }
 
     void cleanup()
@@ -105,58 +113,59 @@ private slots:
         m_tree.reset();
     }
 
-    void save_entryWithoutDot_getsPrsAndLine3HoldsTheFullPath()
+    // An empty saved name: the entry is refused and nothing is written. An entry typed in
+    // lower case is typed with the folder of the tree in lower case too.
+    void save_entry_givesFileNamedByThePathRules_data()
     {
-        static_cast<ParameterSet&>(m_vars) = exampleValues();
-        save(m_dosRoot + "DATA\\PRESS1");
-        const QString saved = m_dosRoot + "DATA\\PRESS1.PRS";
-        QCOMPARE(m_vars.ParamFileName, saved);
-        QCOMPARE(m_vars.ParamFileTitle, QStringLiteral("PRESS1"));
-        QCOMPARE(m_log, QStringList({"<busy>", "<default>", "File Save Complete."}));
-        const QList<QByteArray> lines = contentsOf(host("Data/PRESS1.PRS")).split('\n');
-        QCOMPARE(lines.size(), 14);
-        QCOMPARE(lines[2], saved.toLocal8Bit() + '\r');
-        QCOMPARE(lines[7], QByteArray("Static Trip Set-Point,45\r"));
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QString>("saved");
+        QTest::newRow("no dot gets .PRS")
+            << u"DATA\\PRESS1"_s << u"Data"_s << QStringList{"PRESS1.PRS"} << u"DATA\\PRESS1.PRS"_s;
+        QTest::newRow("dot in folder only, no extension")
+            << u"MY.DIR\\PRESS1"_s << u"My.Dir"_s << QStringList{"PRESS1"} << u"MY.DIR\\PRESS1"_s;
+        QTest::newRow("folder without dot, saved as .PRS")
+            << u"DATA\\"_s << u"Data"_s << QStringList{".PRS"} << u"DATA\\.PRS"_s;
+        QTest::newRow("lower case, saved under its upper-case name")
+            << u"data\\press9"_s << u"Data"_s << QStringList{"PRESS9.PRS"} << u"DATA\\PRESS9.PRS"_s;
+        QTest::newRow("folder with dot")
+            << u"MY.DIR\\"_s << u"My.Dir"_s << QStringList() << QString();
+        QTest::newRow("missing folder")
+            << u"NOPE\\PRESS1"_s << u"Data"_s << QStringList() << QString();
+        QTest::newRow("wildcard name")
+            << u"DATA\\*.PRS"_s << u"Data"_s << QStringList() << QString();
+        QTest::newRow("name of a folder") << u"MY.DIR"_s << u"Data"_s << QStringList() << QString();
     }
 
-    void save_dotInFolderOnly_savedWithoutExtension()
+    void save_entry_givesFileNamedByThePathRules()
     {
-        save(m_dosRoot + "MY.DIR\\PRESS1");
-        QCOMPARE(filesIn("My.Dir"), QStringList{"PRESS1"});
-        QCOMPARE(m_messages->texts(), QStringList{"File Save Complete."});
-    }
-
-    void save_folderWithoutDot_savedAsDotPrsFile()
-    {
-        save(m_dosRoot + "DATA\\");
-        QCOMPARE(filesIn("Data"), QStringList{".PRS"});
-        QCOMPARE(m_vars.ParamFileName, m_dosRoot + "DATA\\.PRS");
-        QCOMPARE(m_messages->texts(), QStringList{"File Save Complete."});
-    }
-
-    void save_folderWithDot_isRefusedAndNothingWritten()
-    {
-        save(m_dosRoot + "MY.DIR\\");
-        QCOMPARE(m_log, QStringList{CreateError});
-        QVERIFY(filesIn("My.Dir").isEmpty());
-    }
-
-    void save_lowerCaseEntry_isSavedUnderItsUpperCaseName()
-    {
-        save(m_dosRoot.toLower() + "data\\press9");
-        QCOMPARE(filesIn("Data"), QStringList{"PRESS9.PRS"});
-        QCOMPARE(contentsOf(host("Data/PRESS9.PRS")).split('\n').at(2),
-                 (m_dosRoot + "DATA\\PRESS9.PRS\r").toLocal8Bit());
+        QFETCH(QString, entry);
+        QFETCH(QString, folder);
+        QFETCH(QStringList, files);
+        QFETCH(QString, saved);
+        save((entry == entry.toLower() ? m_dosRoot.toLower() : m_dosRoot) + entry);
+        QCOMPARE(filesIn(folder), files);
+        if (saved.isEmpty()) {
+            QCOMPARE(m_log, QStringList{CreateError});
+            return;
+        }
+        QCOMPARE(m_log, QStringList({"<busy>", "<default>", SaveComplete}));
+        QCOMPARE(m_vars.ParamFileName.toUpper(), m_dosRoot + saved);
+        QCOMPARE(m_vars.ParamFileTitle, PathRules::titleOf(entry));
+        // Line 3 holds the full upper-case path as saved.
+        QCOMPARE(fileContents(host(folder + '/' + files.first())),
+                 ParamFileFormat::contents(exampleValues(), m_dosRoot + saved));
     }
 
     void formCheck_refusesShortOrDriveLessEntries_data()
     {
         QTest::addColumn<QString>("entry");
         QTest::addColumn<QString>("saveMessage");
-        QTest::newRow("root only") << "C:\\" << FormatMessage + "4";
-        QTest::newRow("no drive") << "PRESS1.PRS" << FormatMessage + "11";
-        QTest::newRow("forward slashes") << "C:/TMP/X" << FormatMessage + "9";
-        QTest::newRow("empty") << "" << FormatMessage + "1";
+        QTest::newRow("root only") << u"C:\\"_s << FormatMessage + "4";
+        QTest::newRow("no drive") << u"PRESS1.PRS"_s << FormatMessage + "11";
+        QTest::newRow("forward slashes") << u"C:/TMP/X"_s << FormatMessage + "9";
+        QTest::newRow("empty") << QString() << FormatMessage + "1";
     }
 
     void formCheck_refusesShortOrDriveLessEntries()
@@ -164,21 +173,17 @@ private slots:
         QFETCH(QString, entry);
         QFETCH(QString, saveMessage);
         save(entry);
-        QCOMPARE(m_log, QStringList{saveMessage});
-        m_log.clear();
-        static_cast<ParameterSet&>(m_vars) = exampleValues();
         read(entry);
-        QCOMPARE(m_log, QStringList{FormatMessage});
-        QCOMPARE(static_cast<ParameterSet&>(m_vars), exampleValues());
+        QCOMPARE(m_log, QStringList({saveMessage, FormatMessage}));
+        QCOMPARE(values(), exampleValues());
     }
 
     void unknownDrive_isReportedAsDirectoryNotFound()
     {
-        save(QStringLiteral("Q:\\DATA\\PRESS1"));
-        read(QStringLiteral("Q:\\DATA\\PRESS1.PRS"));
-        QCOMPARE(m_log, QStringList({"The specified directory was not found.",
-                                     "The specified directory was not found."}));
-        QCOMPARE(m_vars.ParamFileName, QStringLiteral("Q:\\DATA\\PRESS1.PRS"));
+        save(u"Q:\\DATA\\PRESS1"_s);
+        read(u"Q:\\DATA\\PRESS1.PRS"_s);
+        QCOMPARE(m_log, QStringList(2, u"The specified directory was not found."_s));
+        QCOMPARE(m_vars.ParamFileName, u"Q:\\DATA\\PRESS1.PRS"_s);
     }
 
     void save_overExistingFile_asksFirst_data()
@@ -187,9 +192,9 @@ private slots:
         QTest::addColumn<MessageAnswer>("answer");
         QTest::addColumn<bool>("replaced");
         QTest::newRow("no, typed without extension")
-            << "DATA\\PRESS1" << MessageAnswer::No << false;
-        QTest::newRow("no, lower case") << "data\\press1.prs" << MessageAnswer::No << false;
-        QTest::newRow("yes") << "DATA\\PRESS1" << MessageAnswer::Yes << true;
+            << u"DATA\\PRESS1"_s << MessageAnswer::No << false;
+        QTest::newRow("no, lower case") << u"data\\press1.prs"_s << MessageAnswer::No << false;
+        QTest::newRow("yes") << u"DATA\\PRESS1"_s << MessageAnswer::Yes << true;
     }
 
     void save_overExistingFile_asksFirst()
@@ -197,25 +202,21 @@ private slots:
         QFETCH(QString, entry);
         QFETCH(MessageAnswer, answer);
         QFETCH(bool, replaced);
-        writeFile(host("Data/press1.prs"), "old contents");
+        QVERIFY(writeFile(host("Data/press1.prs"), "old contents"));
         m_messages->answers = {answer};
         save(m_dosRoot + entry);
-        QCOMPARE(m_messages->shown.first().text,
-                 QStringLiteral("Do you wish to replace existing file?"));
+        QCOMPARE(m_messages->shown.first().text, u"Do you wish to replace existing file?"_s);
         QCOMPARE(m_messages->shown.first().buttons, MessageButtons::YesNo);
         QCOMPARE(filesIn("Data"), QStringList{"press1.prs"});
-        if (replaced) {
-            QCOMPARE(m_messages->texts().last(), QStringLiteral("File Save Complete."));
-            QVERIFY(contentsOf(host("Data/press1.prs")).startsWith("RX7130"));
-        } else {
-            QCOMPARE(m_messages->shown.size(), 1);
-            QCOMPARE(contentsOf(host("Data/press1.prs")), QByteArray("old contents"));
-        }
+        QCOMPARE(m_messages->shown.size(), replaced ? 2 : 1);
+        if (replaced)
+            QCOMPARE(m_messages->texts().last(), SaveComplete);
+        QCOMPARE(fileContents(host("Data/press1.prs")).startsWith("RX7130"), replaced);
     }
 
     void save_writeFailsHalfway_keepsThePreviousFile()
     {
-        writeFile(host("Data/PRESS1.PRS"), "old contents");
+        QVERIFY(writeFile(host("Data/PRESS1.PRS"), "old contents"));
         int written = 0;
         m_operations->setLineWriter([&](QIODevice& out, const QByteArray& line) {
             return ++written < 7 && ParamFileOperations::writeLine(out, line);
@@ -223,7 +224,7 @@ private slots:
         save(m_dosRoot + "DATA\\PRESS1.PRS");
         QCOMPARE(m_log, QStringList({"Do you wish to replace existing file?", "<busy>",
                                      "Error creating file", "<default>"}));
-        QCOMPARE(contentsOf(host("Data/PRESS1.PRS")), QByteArray("old contents"));
+        QCOMPARE(fileContents(host("Data/PRESS1.PRS")), QByteArray("old contents"));
         QCOMPARE(filesIn("Data"), QStringList{"PRESS1.PRS"});
     }
 
@@ -235,119 +236,86 @@ private slots:
         QVERIFY(filesIn("Data").isEmpty());
     }
 
-    void save_whereNoFileCanBeCreated_isRefused_data()
-    {
-        QTest::addColumn<QString>("entry");
-        QTest::newRow("missing folder") << "NOPE\\PRESS1";
-        QTest::newRow("wildcard name") << "DATA\\*.PRS";
-        QTest::newRow("name of a folder") << "MY.DIR";
-    }
-
-    void save_whereNoFileCanBeCreated_isRefused()
-    {
-        QFETCH(QString, entry);
-        save(m_dosRoot + entry);
-        QCOMPARE(m_log, QStringList{CreateError});
-        QVERIFY(filesIn("Data").isEmpty());
-    }
-
     void save_intoFolderThatTakesNoFiles_keepsTheOldFile()
     {
         // The process file system takes no new files, not even from the superuser.
-        save(QStringLiteral("C:\\PROC\\PRESS1"));
+        save(u"C:\\PROC\\PRESS1"_s);
         QCOMPARE(m_log, QStringList{CreateError});
 
         if (::geteuid() == 0)
             QSKIP("folder permissions do not hold for the superuser");
-        writeFile(host("Data/PRESS1.PRS"), "old contents");
+        QVERIFY(writeFile(host("Data/PRESS1.PRS"), "old contents"));
         QFile::setPermissions(host("Data"), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
         m_log.clear();
         save(m_dosRoot + "DATA\\PRESS1");
-        QFile::setPermissions(host("Data"), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                                QFileDevice::ExeOwner);
+        setFolderReadable("Data", true);
         QCOMPARE(m_log, QStringList({"Do you wish to replace existing file?", CreateError}));
-        QCOMPARE(contentsOf(host("Data/PRESS1.PRS")), QByteArray("old contents"));
+        QCOMPARE(fileContents(host("Data/PRESS1.PRS")), QByteArray("old contents"));
     }
 
     void savedFile_readsBackFromLowerCaseEntry()
     {
-        static_cast<ParameterSet&>(m_vars) = exampleValues();
         save(m_dosRoot + "DATA\\PRESS1");
         m_vars.reset();
         m_log.clear();
         read(m_dosRoot.toLower() + "data\\press1.prs");
         QCOMPARE(m_log, QStringList({"<busy>", "<default>", "File Access Complete...."}));
-        QCOMPARE(static_cast<ParameterSet&>(m_vars), exampleValues());
-        QCOMPARE(m_vars.ParamFileTitle, QStringLiteral("PRESS1.PRS"));
+        QCOMPARE(values(), exampleValues());
+        QCOMPARE(m_vars.ParamFileTitle, u"PRESS1.PRS"_s);
     }
 
     void read_fileEditedWithLineFeedEndings_givesTheEditedValues()
     {
-        static_cast<ParameterSet&>(m_vars) = exampleValues();
-        save(m_dosRoot + "DATA\\PRESS1");
-        QByteArray text = contentsOf(host("Data/PRESS1.PRS"));
-        text.replace("\r\n", "\n");
-        text.replace("Static Trip Set-Point,45", "Static Trip Set-Point,33");
-        text.replace("Dynamic Fault Count,0", "Dynamic Fault Count,12");
-        writeFile(host("Data/PRESS1.PRS"), text);
+        saveExampleEdited({{"\r\n", "\n"},
+                           {"Static Trip Set-Point,45", "Static Trip Set-Point,33"},
+                           {"Dynamic Fault Count,0", "Dynamic Fault Count,12"}});
         m_vars.reset();
         read(m_dosRoot + "DATA\\PRESS1.PRS");
-        ParameterSet expected = exampleValues();
-        expected.StaticTripSP = 33;
-        expected.DynamicFaultCount = 12;
-        QCOMPARE(m_messages->texts().last(), QStringLiteral("File Access Complete...."));
-        QCOMPARE(static_cast<ParameterSet&>(m_vars), expected);
+        QCOMPARE(m_messages->texts(), QStringList{"File Access Complete...."});
+        QCOMPARE(values(), (ParameterSet{5000, 4500, 1234, 33, 10, 60, 50, 3, 12}));
     }
 
     void read_failingPartWay_changesNoParameter()
     {
-        static_cast<ParameterSet&>(m_vars) = exampleValues();
-        save(m_dosRoot + "DATA\\PRESS1");
-        QByteArray text = contentsOf(host("Data/PRESS1.PRS"));
-        text.replace("Shut Down Count Set-Point,5000", "Shut Down Count Set-Point,1");
-        text.replace("Dynamic Trip Set-Point,60", "Dynamic Trip Set-Point,70000");
-        writeFile(host("Data/PRESS1.PRS"), text);
-        m_log.clear();
+        saveExampleEdited({{"Shut Down Count Set-Point,5000", "Shut Down Count Set-Point,1"},
+                           {"Dynamic Trip Set-Point,60", "Dynamic Trip Set-Point,70000"}});
         read(m_dosRoot + "DATA\\PRESS1.PRS");
-        QCOMPARE(m_log, QStringList({"<busy>", "<default>", "Error Occured During File Read."}));
-        QCOMPARE(static_cast<ParameterSet&>(m_vars), exampleValues());
+        QCOMPARE(m_log, QStringList({"<busy>", "<default>", ReadFailed}));
+        QCOMPARE(values(), exampleValues());
     }
 
-    void read_noSuchFile_data()
+    void read_noFileOfThatName_changesNoParameter_data()
     {
         QTest::addColumn<QString>("entry");
-        QTest::newRow("missing file") << "DATA\\PRESS2.PRS";
-        QTest::newRow("missing folder") << "NOPE\\PRESS1.PRS";
-        QTest::newRow("wildcard") << "DATA\\*.PRS";
-        QTest::newRow("folder holding files") << "DATA\\";
+        QTest::addColumn<QStringList>("log");
+        const QStringList missing{"The Specified File Does Not Exist."};
+        QTest::newRow("missing file") << u"DATA\\PRESS2.PRS"_s << missing;
+        QTest::newRow("missing folder") << u"NOPE\\PRESS1.PRS"_s << missing;
+        QTest::newRow("wildcard") << u"DATA\\*.PRS"_s << missing;
+        QTest::newRow("folder holding files") << u"DATA\\"_s << missing;
+        QTest::newRow("folder without files")
+            << u"EMPTY\\"_s << QStringList{"<busy>", "<default>", ReadFailed};
     }
 
-    void read_noSuchFile()
+    void read_noFileOfThatName_changesNoParameter()
     {
         QFETCH(QString, entry);
-        writeFile(host("Data/PRESS1.PRS"), "RX7130 PARAMETER ADJUSTING PROGRAM\r\n");
-        static_cast<ParameterSet&>(m_vars) = exampleValues();
+        QFETCH(QStringList, log);
+        QVERIFY(writeFile(host("Data/PRESS1.PRS"), "RX7130 PARAMETER ADJUSTING PROGRAM\r\n"));
         read(m_dosRoot + entry);
-        QCOMPARE(m_log, QStringList{"The Specified File Does Not Exist."});
-        QCOMPARE(static_cast<ParameterSet&>(m_vars), exampleValues());
-    }
-
-    void read_folderWithoutFiles_failsTheRead()
-    {
-        read(m_dosRoot + "EMPTY\\");
-        QCOMPARE(m_log, QStringList({"<busy>", "<default>", "Error Occured During File Read."}));
-        QCOMPARE(m_vars.ParamFileTitle, QString());
+        QCOMPARE(m_log, log);
+        QCOMPARE(values(), exampleValues());
+        QCOMPARE(m_vars.ParamFileTitle, PathRules::titleOf(entry));
     }
 
     void read_folderThatCannotBeRead_isReportedAsDirectoryNotFound()
     {
         if (::geteuid() == 0)
             QSKIP("folder permissions do not hold for the superuser");
-        writeFile(host("Data/PRESS1.PRS"), "RX7130 PARAMETER ADJUSTING PROGRAM\r\n");
-        QFile::setPermissions(host("Data"), QFileDevice::WriteOwner);
+        QVERIFY(writeFile(host("Data/PRESS1.PRS"), "RX7130 PARAMETER ADJUSTING PROGRAM\r\n"));
+        setFolderReadable("Data", false);
         read(m_dosRoot + "DATA\\PRESS1.PRS");
-        QFile::setPermissions(host("Data"), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                                QFileDevice::ExeOwner);
+        setFolderReadable("Data", true);
         QCOMPARE(m_log, QStringList{"The specified directory was not found."});
     }
 };

@@ -1,5 +1,6 @@
 #include "DosPathMapper.h"
 #include "PathRules.h"
+#include "TestSupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -7,16 +8,6 @@
 #include <QTest>
 
 #include <unistd.h>
-
-namespace {
-
-void makeFile(const QString& path)
-{
-    QFile file(path);
-    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
-}
-
-} // namespace
 
 class PathMappingTest : public QObject
 {
@@ -37,95 +28,73 @@ private slots:
         for (const char* folder : {"Data", "My.Dir", "Empty", "Exact/MIXED", "Exact/Mixed",
                                    "Exact/mixed", "Variants/mixed", "Variants/Mixed"})
             QVERIFY(root.mkpath(QString::fromLatin1(folder)));
-        makeFile(host(QStringLiteral("Data/press1.prs")));
-        makeFile(host(QStringLiteral("Data/Notes.txt")));
-        makeFile(host(QStringLiteral("Data/b.PRS")));
-        makeFile(host(QStringLiteral("Exact/MIXED/inner.prs")));
+        for (const char* file :
+             {"Data/press1.prs", "Data/Notes.txt", "Data/b.PRS", "Exact/MIXED/inner.prs"})
+            QVERIFY(QFile(host(QString::fromLatin1(file))).open(QIODevice::WriteOnly));
         m_dosRoot = PathRules::folderText(m_mapper.toDos(m_tree->path())).toUpper();
         QVERIFY(m_dosRoot.startsWith(QLatin1String("C:\\")));
     }
 
     void cleanup() { m_tree.reset(); }
 
-    void hasDriveForm_data()
+    void pathRules_driveFormTitleAndExtension_data()
     {
         QTest::addColumn<QString>("path");
-        QTest::addColumn<bool>("accepted");
-        QTest::newRow("root only") << "C:\\" << false;
-        QTest::newRow("file at root") << "C:\\A" << true;
-        QTest::newRow("no drive") << "PRESS1.PRS" << false;
-        QTest::newRow("forward slash") << "C:/DATA/PRESS1" << false;
-        QTest::newRow("drive mark inside") << "XX:\\A" << true;
-        QTest::newRow("empty") << "" << false;
-    }
-
-    void hasDriveForm()
-    {
-        QFETCH(QString, path);
-        QFETCH(bool, accepted);
-        QCOMPARE(PathRules::hasDriveForm(path), accepted);
-    }
-
-    void pathRules_titleAndExtension_data()
-    {
-        QTest::addColumn<QString>("path");
+        QTest::addColumn<bool>("driveForm");
         QTest::addColumn<QString>("title");
         QTest::addColumn<QString>("completed");
-        QTest::newRow("plain") << "C:\\DATA\\PRESS1"
-                               << "PRESS1"
-                               << "C:\\DATA\\PRESS1.PRS";
-        QTest::newRow("with extension") << "C:\\DATA\\PRESS1.TXT"
-                                        << "PRESS1.TXT"
-                                        << "C:\\DATA\\PRESS1.TXT";
-        QTest::newRow("dot in folder") << "C:\\MY.DIR\\PRESS1"
-                                       << "PRESS1"
-                                       << "C:\\MY.DIR\\PRESS1";
-        QTest::newRow("folder without dot") << "C:\\DATA\\"
-                                            << ""
-                                            << "C:\\DATA\\.PRS";
-        QTest::newRow("folder with dot") << "C:\\MY.DIR\\"
-                                         << ""
-                                         << "C:\\MY.DIR\\";
-        QTest::newRow("lower case title") << "C:\\data\\press1.prs"
-                                          << "PRESS1.PRS"
-                                          << "C:\\data\\press1.prs";
+        QTest::newRow("plain") << u"C:\\DATA\\PRESS1"_s << true << u"PRESS1"_s
+                               << u"C:\\DATA\\PRESS1.PRS"_s;
+        QTest::newRow("with extension")
+            << u"C:\\DATA\\PRESS1.TXT"_s << true << u"PRESS1.TXT"_s << u"C:\\DATA\\PRESS1.TXT"_s;
+        QTest::newRow("dot in folder")
+            << u"C:\\MY.DIR\\PRESS1"_s << true << u"PRESS1"_s << u"C:\\MY.DIR\\PRESS1"_s;
+        QTest::newRow("folder without dot")
+            << u"C:\\DATA\\"_s << true << QString() << u"C:\\DATA\\.PRS"_s;
+        QTest::newRow("folder with dot")
+            << u"C:\\MY.DIR\\"_s << true << QString() << u"C:\\MY.DIR\\"_s;
+        QTest::newRow("lower case title")
+            << u"C:\\data\\press1.prs"_s << true << u"PRESS1.PRS"_s << u"C:\\data\\press1.prs"_s;
+        QTest::newRow("root only") << u"C:\\"_s << false << QString() << u"C:\\.PRS"_s;
+        QTest::newRow("file at root") << u"C:\\A"_s << true << u"A"_s << u"C:\\A.PRS"_s;
+        QTest::newRow("no drive") << u"PRESS1.PRS"_s << false << u"PRESS1.PRS"_s << u"PRESS1.PRS"_s;
+        QTest::newRow("forward slash")
+            << u"C:/DATA/PRESS1"_s << false << u"C:/DATA/PRESS1"_s << u"C:/DATA/PRESS1.PRS"_s;
+        QTest::newRow("drive mark inside") << u"XX:\\A"_s << true << u"A"_s << u"XX:\\A.PRS"_s;
+        QTest::newRow("empty") << QString() << false << QString() << u".PRS"_s;
     }
 
-    void pathRules_titleAndExtension()
+    void pathRules_driveFormTitleAndExtension()
     {
         QFETCH(QString, path);
+        QFETCH(bool, driveForm);
         QFETCH(QString, title);
         QFETCH(QString, completed);
+        QCOMPARE(PathRules::hasDriveForm(path), driveForm);
         QCOMPARE(PathRules::titleOf(path), title);
         QCOMPARE(PathRules::withDefaultExtension(path), completed);
     }
 
     void folderText_rootKeptOtherFoldersGetBackslash()
     {
-        QCOMPARE(PathRules::folderText(QStringLiteral("C:\\")), QStringLiteral("C:\\"));
-        QCOMPARE(PathRules::folderText(QStringLiteral("C:\\DATA")), QStringLiteral("C:\\DATA\\"));
+        QCOMPARE(PathRules::folderText(u"C:\\"_s), u"C:\\"_s);
+        QCOMPARE(PathRules::folderText(u"C:\\DATA"_s), u"C:\\DATA\\"_s);
     }
 
     void toHost_upperCaseEntry_findsMixedCaseEntries_data()
     {
         QTest::addColumn<QString>("dos");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("file in folder") << "DATA\\PRESS1.PRS"
-                                        << "Data/press1.prs";
-        QTest::newRow("lower case entry") << "data\\press1.prs"
-                                          << "Data/press1.prs";
-        QTest::newRow("folder with dot") << "MY.DIR"
-                                         << "My.Dir";
-        QTest::newRow("exact match wins") << "EXACT\\MIXED\\INNER.PRS"
-                                          << "Exact/MIXED/inner.prs";
-        QTest::newRow("first variant in sorted order") << "VARIANTS\\MIXED"
-                                                       << "Variants/Mixed";
-        QTest::newRow("new file kept as typed") << "DATA\\NEW1.PRS"
-                                                << "Data/NEW1.PRS";
-        QTest::newRow("new folder kept as typed") << "NOPE\\DATA\\X.PRS"
-                                                  << "NOPE/DATA/X.PRS";
-        QTest::newRow("doubled backslash") << "DATA\\\\PRESS1.PRS"
-                                           << "Data/press1.prs";
+        QTest::newRow("file in folder") << u"DATA\\PRESS1.PRS"_s << u"Data/press1.prs"_s;
+        QTest::newRow("lower case entry") << u"data\\press1.prs"_s << u"Data/press1.prs"_s;
+        QTest::newRow("folder with dot") << u"MY.DIR"_s << u"My.Dir"_s;
+        QTest::newRow("exact match wins")
+            << u"EXACT\\MIXED\\INNER.PRS"_s << u"Exact/MIXED/inner.prs"_s;
+        QTest::newRow("first variant in sorted order")
+            << u"VARIANTS\\MIXED"_s << u"Variants/Mixed"_s;
+        QTest::newRow("new file kept as typed") << u"DATA\\NEW1.PRS"_s << u"Data/NEW1.PRS"_s;
+        QTest::newRow("new folder kept as typed") << u"NOPE\\DATA\\X.PRS"_s << u"NOPE/DATA/X.PRS"_s;
+        QTest::newRow("doubled backslash") << u"DATA\\\\PRESS1.PRS"_s << u"Data/press1.prs"_s;
     }
 
     void toHost_upperCaseEntry_findsMixedCaseEntries()
@@ -137,45 +106,31 @@ private slots:
         QCOMPARE(mapped.path, host(expected));
     }
 
-    void toHost_unknownDriveOrNoDrive_isAnError()
-    {
-        QVERIFY(m_mapper.toHost(QStringLiteral("Q:\\DATA\\X.PRS")).error);
-        QVERIFY(m_mapper.toHost(QStringLiteral("DATA\\X.PRS")).error);
-    }
-
     void toDos_rootAndLongestDriveRoot()
     {
-        QCOMPARE(m_mapper.toDos(QStringLiteral("/")), QStringLiteral("C:\\"));
-        QCOMPARE(m_mapper.toDos(QStringLiteral("/usr/lib/")), QStringLiteral("C:\\usr\\lib"));
+        QCOMPARE(m_mapper.toDos(u"/"_s), u"C:\\"_s);
+        QCOMPARE(m_mapper.toDos(u"/usr/lib/"_s), u"C:\\usr\\lib"_s);
 
         const DosPathMapper withMedia(
-            {{QLatin1Char('C'), QStringLiteral("/")}, {QLatin1Char('d'), host("Data")}});
-        QCOMPARE(withMedia.toDos(host("Data/press1.prs")), QStringLiteral("D:\\press1.prs"));
-        QCOMPARE(withMedia.toDos(host("Data")), QStringLiteral("D:\\"));
+            {{QLatin1Char('C'), u"/"_s}, {QLatin1Char('d'), host("Data")}});
+        QCOMPARE(withMedia.toDos(host("Data/press1.prs")), u"D:\\press1.prs"_s);
+        QCOMPARE(withMedia.toDos(host("Data")), u"D:\\"_s);
         QVERIFY(withMedia.toDos(host("Data2")).startsWith(QLatin1String("C:\\")));
-        QCOMPARE(withMedia.toHost(QStringLiteral("D:\\PRESS1.PRS")).path, host("Data/press1.prs"));
+        QCOMPARE(withMedia.toHost(u"D:\\PRESS1.PRS"_s).path, host("Data/press1.prs"));
     }
 
     void probe_data()
     {
         QTest::addColumn<QString>("dos");
         QTest::addColumn<QString>("found");
-        QTest::newRow("existing file") << "DATA\\PRESS1.PRS"
-                                       << "press1.prs";
-        QTest::newRow("missing file") << "DATA\\PRESS2.PRS"
-                                      << "";
-        QTest::newRow("missing folder") << "NOPE\\PRESS1.PRS"
-                                        << "";
-        QTest::newRow("folder is no plain file") << "MY.DIR"
-                                                 << "";
-        QTest::newRow("folder with files") << "DATA\\"
-                                           << "Notes.txt";
-        QTest::newRow("folder without files") << "EMPTY\\"
-                                              << "";
-        QTest::newRow("pattern") << "DATA\\*.PRS"
-                                 << "b.PRS";
-        QTest::newRow("pattern without match") << "DATA\\*.DOC"
-                                               << "";
+        QTest::newRow("existing file") << u"DATA\\PRESS1.PRS"_s << u"press1.prs"_s;
+        QTest::newRow("missing file") << u"DATA\\PRESS2.PRS"_s << QString();
+        QTest::newRow("missing folder") << u"NOPE\\PRESS1.PRS"_s << QString();
+        QTest::newRow("folder is no plain file") << u"MY.DIR"_s << QString();
+        QTest::newRow("folder with files") << u"DATA\\"_s << u"Notes.txt"_s;
+        QTest::newRow("folder without files") << u"EMPTY\\"_s << QString();
+        QTest::newRow("pattern") << u"DATA\\*.PRS"_s << u"b.PRS"_s;
+        QTest::newRow("pattern without match") << u"DATA\\*.DOC"_s << QString();
     }
 
     void probe()
@@ -187,19 +142,17 @@ private slots:
         QCOMPARE(result.fileName, found);
     }
 
-    void probe_textWithoutDrive_findsNothingWithoutError()
+    void textWithoutAKnownDrive_findsNothingOrIsAnError()
     {
         for (const char* text : {"", "PRESS1", "C:", "C:DATA"}) {
             const DosPathMapper::ProbeResult result = m_mapper.probe(QString::fromLatin1(text));
             QVERIFY2(!result.error, text);
             QVERIFY(result.fileName.isEmpty());
         }
-    }
-
-    void probe_unknownDriveOrBadDriveMark_isAnError()
-    {
-        QVERIFY(m_mapper.probe(QStringLiteral("Q:\\DATA\\PRESS1.PRS")).error);
-        QVERIFY(m_mapper.probe(QStringLiteral("XX:\\PRESS1.PRS")).error);
+        QVERIFY(m_mapper.probe(u"Q:\\DATA\\PRESS1.PRS"_s).error);
+        QVERIFY(m_mapper.probe(u"XX:\\PRESS1.PRS"_s).error);
+        QVERIFY(m_mapper.toHost(u"Q:\\DATA\\X.PRS"_s).error);
+        QVERIFY(m_mapper.toHost(u"DATA\\X.PRS"_s).error);
     }
 
     void probe_folderThatCannotBeRead_isAnError()

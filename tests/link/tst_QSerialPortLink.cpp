@@ -1,13 +1,16 @@
-#include "QSerialPortLink.h"
 #include "CommCycle.h"
+#include "QSerialPortLink.h"
+#include "RecordingCommView.h"
 #include "RecordingMessageBoxes.h"
 #include "SerialError.h"
+#include "TestSupport.h"
 
 #include <QDeadlineTimer>
 #include <QTest>
 #include <QTimer>
 
 #include <fcntl.h>
+#include <functional>
 #include <memory>
 #include <poll.h>
 #include <pty.h>
@@ -88,6 +91,12 @@ public:
         return t;
     }
 
+    speed_t lineSpeed() const
+    {
+        const termios t = lineSettings();
+        return cfgetospeed(&t);
+    }
+
     void setLineSpeed(speed_t speed) const
     {
         termios t = lineSettings();
@@ -103,33 +112,27 @@ private:
     QByteArray m_received;
 };
 
-// The window side of the cycle, reduced to a running timer and the connection controls.
-class TimerView : public CommView
+// The message of the SerialError the operation throws; empty when it throws none.
+QByteArray failureOf(const std::function<void()>& operation)
+{
+    try {
+        operation();
+    } catch (const SerialError& e) {
+        return e.what();
+    }
+    return {};
+}
+
+// The window side of the cycle with a running timer.
+class TimerView : public RecordingCommView
 {
 public:
-    void setStatus(const QString&) override {}
-    void setProgress(int) override {}
-    void setConnectControlsEnabled(bool on) override { connectControlsEnabled = on; }
-    void setDownloadEnabled(bool) override {}
     void setTimerEnabled(bool on) override { on ? timer.start() : timer.stop(); }
     bool timerEnabled() const override { return timer.isActive(); }
     void setTimerInterval(int milliseconds) override { timer.setInterval(milliseconds); }
-    void setLiveNeedle(int) override {}
-    void markPressureWindow(int, int) override {}
-    void RefreshGrid() override {}
-    void RefreshTripNeedles() override {}
 
     QTimer timer;
-    bool connectControlsEnabled = true;
 };
-
-QByteArray allByteValues()
-{
-    QByteArray bytes;
-    for (int value = 0; value < 256; ++value)
-        bytes.append(static_cast<char>(value));
-    return bytes;
-}
 
 } // namespace
 
@@ -137,337 +140,277 @@ class QSerialPortLinkTest : public QObject
 {
     Q_OBJECT
 
-private slots:
-    void init();
-    void cleanup();
-
-    void bytesToDevice_arriveUnchanged_data();
-    void bytesToDevice_arriveUnchanged();
-    void bytesFromDevice_areCountedAndReadUnchanged_data();
-    void bytesFromDevice_areCountedAndReadUnchanged();
-    void settingsOnOpenPort_reachTheLine_data();
-    void settingsOnOpenPort_reachTheLine();
-    void settingsTheLineCannotCarry_throwAndPortStaysUsable();
-    void settingsGivenWhileClosed_applyOnOpen();
-    void sameSettingsAgain_leaveTheLineAlone();
-    void malformedSettings_throwAndKeepPreviousInForce();
-    void openWhileOpen_keepsWaitingBytes();
-    void newPortNumberOnOpenPort_closesIt();
-    void missingDevice_throwsOnOpen();
-    void deviceInUse_throwsOnOpen();
-    void closedPort_refusesTraffic();
-    void hangUp_closesPortOnceAndNextOperationThrows_data();
-    void hangUp_closesPortOnceAndNextOperationThrows();
-    void hangUpDuringOutput_throwsOnce();
-    void afterHangUp_anotherDeviceWorks();
-    void hangUpWhileCycleRuns_givesOneMessageAndStopsTimer();
-
-private:
-    QSerialPortLink& openLink();
-
     std::unique_ptr<PtyPair> m_pty;
     std::unique_ptr<QSerialPortLink> m_link;
-};
 
-void QSerialPortLinkTest::init()
-{
-    m_pty = std::make_unique<PtyPair>();
-    QVERIFY(m_pty->isValid());
-    PortNames names;
-    names.setOverride(1, m_pty->slavePath());
-    m_link = std::make_unique<QSerialPortLink>(names);
-}
+    QSerialPortLink& openLink()
+    {
+        m_link->setPortOpen(true);
+        return *m_link;
+    }
 
-void QSerialPortLinkTest::cleanup()
-{
-    m_link.reset();
-    m_pty.reset();
-}
+private slots:
+    void init()
+    {
+        m_pty = std::make_unique<PtyPair>();
+        QVERIFY(m_pty->isValid());
+        PortNames names;
+        names.setOverride(1, m_pty->slavePath());
+        m_link = std::make_unique<QSerialPortLink>(names);
+    }
 
-QSerialPortLink& QSerialPortLinkTest::openLink()
-{
-    m_link->setPortOpen(true);
-    return *m_link;
-}
+    void cleanup()
+    {
+        m_link.reset();
+        m_pty.reset();
+    }
 
-void QSerialPortLinkTest::bytesToDevice_arriveUnchanged_data()
-{
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::newRow("control and high bytes") << QByteArray("\x00\x0a\x0d\x11\x13\x80\xff", 7);
-    QTest::newRow("every byte value") << allByteValues();
-}
+    void bytesBothWays_arriveUnchanged_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("control and high bytes") << hexBytes("00 0A 0D 11 13 80 FF");
+        QByteArray every(256, 0);
+        for (int value = 0; value < 256; ++value)
+            every[value] = static_cast<char>(value);
+        QTest::newRow("every byte value") << every;
+    }
 
-void QSerialPortLinkTest::bytesToDevice_arriveUnchanged()
-{
-    QFETCH(QByteArray, bytes);
-    QSerialPortLink& link = openLink();
-    link.output(bytes);
-    // The frame must leave within its tick, not when the event loop next runs.
-    QCOMPARE(m_pty->receivedWithoutEventLoop(bytes.size()), bytes);
-}
+    void bytesBothWays_arriveUnchanged()
+    {
+        QFETCH(QByteArray, bytes);
+        QSerialPortLink& link = openLink();
+        link.output(bytes);
+        // The frame must leave within its tick, not when the event loop next runs.
+        QCOMPARE(m_pty->receivedWithoutEventLoop(bytes.size()), bytes);
 
-void QSerialPortLinkTest::bytesFromDevice_areCountedAndReadUnchanged_data()
-{
-    bytesToDevice_arriveUnchanged_data();
-}
+        QVERIFY(m_pty->send(bytes));
+        QTRY_COMPARE_WITH_TIMEOUT(link.inBufferCount(), int(bytes.size()), Deadline);
+        QCOMPARE(link.input(), bytes);
+        QCOMPARE(link.inBufferCount(), 0);
+    }
 
-void QSerialPortLinkTest::bytesFromDevice_areCountedAndReadUnchanged()
-{
-    QFETCH(QByteArray, bytes);
-    QSerialPortLink& link = openLink();
-    QVERIFY(m_pty->send(bytes));
-    QTRY_COMPARE_WITH_TIMEOUT(link.inBufferCount(), int(bytes.size()), Deadline);
-    QCOMPARE(link.input(), bytes);
-    QCOMPARE(link.inBufferCount(), 0);
-}
+    void settingsOnOpenPort_reachTheLine_data()
+    {
+        // A pseudo-terminal carries only eight data bits without parity; speed and stop
+        // bits reach it as on a real line.
+        QTest::addColumn<QString>("settings");
+        QTest::addColumn<speed_t>("speed");
+        QTest::addColumn<bool>("twoStopBits");
+        QTest::newRow("live stream") << u"57600,n,8,1"_s << speed_t(B57600) << false;
+        QTest::newRow("two stop bits") << u"19200,n,8,2"_s << speed_t(B19200) << true;
+        QTest::newRow("upper-case parity") << u"4800,N,8,1"_s << speed_t(B4800) << false;
+    }
 
-void QSerialPortLinkTest::settingsOnOpenPort_reachTheLine_data()
-{
-    // A pseudo-terminal carries only eight data bits without parity; speed and stop bits
-    // reach it as on a real line.
-    QTest::addColumn<QString>("settings");
-    QTest::addColumn<speed_t>("speed");
-    QTest::addColumn<bool>("twoStopBits");
+    void settingsOnOpenPort_reachTheLine()
+    {
+        QFETCH(QString, settings);
+        QFETCH(speed_t, speed);
+        QFETCH(bool, twoStopBits);
+        QSerialPortLink& link = openLink();
+        QCOMPARE(m_pty->lineSpeed(), speed_t(B9600));
 
-    QTest::newRow("live stream") << "57600,n,8,1" << speed_t(B57600) << false;
-    QTest::newRow("two stop bits") << "19200,n,8,2" << speed_t(B19200) << true;
-    QTest::newRow("upper-case parity") << "4800,N,8,1" << speed_t(B4800) << false;
-}
+        link.setSettings(settings);
+        const termios changed = m_pty->lineSettings();
+        QCOMPARE(cfgetospeed(&changed), speed);
+        QCOMPARE(cfgetispeed(&changed), speed);
+        QCOMPARE((changed.c_cflag & CSTOPB) != 0, twoStopBits);
+        QCOMPARE(changed.c_cflag & CRTSCTS, tcflag_t(0));
+        QCOMPARE(changed.c_iflag & (IXON | IXOFF), tcflag_t(0));
 
-void QSerialPortLinkTest::settingsOnOpenPort_reachTheLine()
-{
-    QFETCH(QString, settings);
-    QFETCH(speed_t, speed);
-    QFETCH(bool, twoStopBits);
+        link.setSettings(u"9600,n,8,1"_s);
+        QCOMPARE(m_pty->lineSpeed(), speed_t(B9600));
+        QCOMPARE(m_pty->lineSettings().c_cflag & CSTOPB, tcflag_t(0));
+    }
 
-    QSerialPortLink& link = openLink();
-    const termios opened = m_pty->lineSettings();
-    QCOMPARE(cfgetospeed(&opened), speed_t(B9600));
+    void unusableSettings_throwAndPortStaysUsable_data()
+    {
+        QTest::addColumn<QString>("settings");
+        QTest::addColumn<bool>("malformed");
+        QTest::newRow("malformed") << u"9600,x,8,1"_s << true;
+        QTest::newRow("parity the line cannot carry") << u"9600,e,8,1"_s << false;
+    }
 
-    link.setSettings(settings);
-    const termios changed = m_pty->lineSettings();
-    QCOMPARE(cfgetospeed(&changed), speed);
-    QCOMPARE(cfgetispeed(&changed), speed);
-    QCOMPARE((changed.c_cflag & CSTOPB) != 0, twoStopBits);
-    QCOMPARE(changed.c_cflag & CRTSCTS, tcflag_t(0));
-    QCOMPARE(changed.c_iflag & (IXON | IXOFF), tcflag_t(0));
+    void unusableSettings_throwAndPortStaysUsable()
+    {
+        QFETCH(QString, settings);
+        QFETCH(bool, malformed);
+        QSerialPortLink& link = openLink();
+        link.setSettings(u"19200,n,8,1"_s);
+        QVERIFY_THROWS_EXCEPTION(SerialError, link.setSettings(settings));
+        if (malformed) {
+            QCOMPARE(link.settings(), u"19200,n,8,1"_s);
+            QCOMPARE(m_pty->lineSpeed(), speed_t(B19200));
+        }
+        QVERIFY(link.portOpen());
+        QCOMPARE(link.deviceFailureCount(), 0);
 
-    link.setSettings(QStringLiteral("9600,n,8,1"));
-    const termios back = m_pty->lineSettings();
-    QCOMPARE(cfgetospeed(&back), speed_t(B9600));
-    QCOMPARE(back.c_cflag & CSTOPB, tcflag_t(0));
-}
+        link.setSettings(u"57600,n,8,1"_s);
+        QCOMPARE(m_pty->lineSpeed(), speed_t(B57600));
+        link.output("ok");
+        QTRY_COMPARE_WITH_TIMEOUT(m_pty->received(), QByteArray("ok"), Deadline);
+    }
 
-void QSerialPortLinkTest::settingsTheLineCannotCarry_throwAndPortStaysUsable()
-{
-    QSerialPortLink& link = openLink();
-    QVERIFY_THROWS_EXCEPTION(SerialError, link.setSettings(QStringLiteral("9600,e,8,1")));
-    QVERIFY(link.portOpen());
-    QCOMPARE(link.deviceFailureCount(), 0);
+    void settingsGivenWhileClosed_applyOnOpen()
+    {
+        m_link->setSettings(u"57600,n,8,1"_s);
+        m_pty->setLineSpeed(B1200);
+        openLink();
+        QCOMPARE(m_pty->lineSpeed(), speed_t(B57600));
+    }
 
-    link.setSettings(QStringLiteral("57600,n,8,1"));
-    const termios t = m_pty->lineSettings();
-    QCOMPARE(cfgetospeed(&t), speed_t(B57600));
-    link.output("ok");
-    QTRY_COMPARE_WITH_TIMEOUT(m_pty->received(), QByteArray("ok"), Deadline);
-}
+    void sameSettingsAgain_leaveTheLineAlone()
+    {
+        QSerialPortLink& link = openLink();
+        link.setSettings(u"57600,n,8,1"_s);
+        // Only a request that reached the driver could undo this change made behind its back.
+        m_pty->setLineSpeed(B1200);
+        link.setSettings(u"57600,n,8,1"_s);
+        QCOMPARE(m_pty->lineSpeed(), speed_t(B1200));
+        link.setSettings(u"9600,n,8,1"_s);
+        QCOMPARE(m_pty->lineSpeed(), speed_t(B9600));
+    }
 
-void QSerialPortLinkTest::settingsGivenWhileClosed_applyOnOpen()
-{
-    m_link->setSettings(QStringLiteral("57600,n,8,1"));
-    m_pty->setLineSpeed(B1200);
-    openLink();
-    const termios t = m_pty->lineSettings();
-    QCOMPARE(cfgetospeed(&t), speed_t(B57600));
-}
-
-void QSerialPortLinkTest::sameSettingsAgain_leaveTheLineAlone()
-{
-    QSerialPortLink& link = openLink();
-    link.setSettings(QStringLiteral("57600,n,8,1"));
-    // Only a request that reached the driver could undo this change made behind its back.
-    m_pty->setLineSpeed(B1200);
-    link.setSettings(QStringLiteral("57600,n,8,1"));
-    termios t = m_pty->lineSettings();
-    QCOMPARE(cfgetospeed(&t), speed_t(B1200));
-
-    link.setSettings(QStringLiteral("9600,n,8,1"));
-    t = m_pty->lineSettings();
-    QCOMPARE(cfgetospeed(&t), speed_t(B9600));
-}
-
-void QSerialPortLinkTest::malformedSettings_throwAndKeepPreviousInForce()
-{
-    QSerialPortLink& link = openLink();
-    link.setSettings(QStringLiteral("19200,n,8,1"));
-    QVERIFY_THROWS_EXCEPTION(SerialError, link.setSettings(QStringLiteral("9600,x,8,1")));
-    QCOMPARE(link.settings(), QStringLiteral("19200,n,8,1"));
-    const termios t = m_pty->lineSettings();
-    QCOMPARE(cfgetospeed(&t), speed_t(B19200));
-    QVERIFY(link.portOpen());
-}
-
-void QSerialPortLinkTest::openWhileOpen_keepsWaitingBytes()
-{
-    QSerialPortLink& link = openLink();
-    QVERIFY(m_pty->send("abc"));
-    QTRY_COMPARE_WITH_TIMEOUT(link.inBufferCount(), 3, Deadline);
-    link.setPortOpen(true);
-    QVERIFY(link.portOpen());
-    QCOMPARE(link.input(), QByteArray("abc"));
-}
-
-void QSerialPortLinkTest::newPortNumberOnOpenPort_closesIt()
-{
-    QSerialPortLink& link = openLink();
-    link.setCommPort(2);
-    QVERIFY(!link.portOpen());
-    QCOMPARE(link.commPort(), 2);
-}
-
-void QSerialPortLinkTest::missingDevice_throwsOnOpen()
-{
-    PortNames names;
-    names.setOverride(1, QStringLiteral("/dev/does-not-exist"));
-    QSerialPortLink link(names);
-    try {
+    void openWhileOpen_keepsWaitingBytes()
+    {
+        QSerialPortLink& link = openLink();
+        QVERIFY(m_pty->send("abc"));
+        QTRY_COMPARE_WITH_TIMEOUT(link.inBufferCount(), 3, Deadline);
         link.setPortOpen(true);
-        QFAIL("opening a missing device succeeded");
-    } catch (const SerialError& e) {
-        QVERIFY2(QByteArray(e.what()).contains("/dev/does-not-exist"), e.what());
+        QVERIFY(link.portOpen());
+        QCOMPARE(link.input(), QByteArray("abc"));
     }
-    QVERIFY(!link.portOpen());
-}
 
-void QSerialPortLinkTest::deviceInUse_throwsOnOpen()
-{
-    openLink();
-    PortNames names;
-    names.setOverride(1, m_pty->slavePath());
-    QSerialPortLink second(names);
-    QVERIFY_THROWS_EXCEPTION(SerialError, second.setPortOpen(true));
-    QVERIFY(!second.portOpen());
-    QVERIFY(m_link->portOpen());
-}
+    void newPortNumberOnOpenPort_closesIt()
+    {
+        QSerialPortLink& link = openLink();
+        link.setCommPort(2);
+        QVERIFY(!link.portOpen());
+        QCOMPARE(link.commPort(), 2);
+    }
 
-void QSerialPortLinkTest::closedPort_refusesTraffic()
-{
-    QVERIFY_THROWS_EXCEPTION(SerialError, m_link->inBufferCount());
-    QVERIFY_THROWS_EXCEPTION(SerialError, m_link->input());
-    QVERIFY_THROWS_EXCEPTION(SerialError, m_link->output("x"));
+    void missingDevice_throwsOnOpen()
+    {
+        PortNames names;
+        names.setOverride(1, u"/dev/does-not-exist"_s);
+        QSerialPortLink link(names);
+        QVERIFY(failureOf([&] { link.setPortOpen(true); }).contains("/dev/does-not-exist"));
+        QVERIFY(!link.portOpen());
+    }
 
-    openLink();
-    m_link->setPortOpen(false);
-    QVERIFY(!m_link->portOpen());
-    QVERIFY_THROWS_EXCEPTION(SerialError, m_link->inBufferCount());
-}
+    void deviceInUse_throwsOnOpen()
+    {
+        openLink();
+        PortNames names;
+        names.setOverride(1, m_pty->slavePath());
+        QSerialPortLink second(names);
+        QVERIFY_THROWS_EXCEPTION(SerialError, second.setPortOpen(true));
+        QVERIFY(!second.portOpen());
+        QVERIFY(m_link->portOpen());
+    }
 
-void QSerialPortLinkTest::hangUp_closesPortOnceAndNextOperationThrows_data()
-{
-    QTest::addColumn<QString>("operation");
-    QTest::newRow("count") << "count";
-    QTest::newRow("input") << "input";
-    QTest::newRow("output") << "output";
-    QTest::newRow("reopen") << "reopen";
-}
+    void closedPort_refusesTraffic()
+    {
+        QVERIFY_THROWS_EXCEPTION(SerialError, m_link->inBufferCount());
+        QVERIFY_THROWS_EXCEPTION(SerialError, m_link->input());
+        QVERIFY_THROWS_EXCEPTION(SerialError, m_link->output("x"));
+        openLink();
+        m_link->setPortOpen(false);
+        QVERIFY(!m_link->portOpen());
+        QVERIFY_THROWS_EXCEPTION(SerialError, m_link->inBufferCount());
+    }
 
-void QSerialPortLinkTest::hangUp_closesPortOnceAndNextOperationThrows()
-{
-    QFETCH(QString, operation);
-    QSerialPortLink& link = openLink();
-    m_pty->hangUp();
+    void hangUp_closesPortOnceAndNextOperationThrows_data()
+    {
+        QTest::addColumn<QString>("operation");
+        for (const char* operation : {"count", "input", "output", "reopen"})
+            QTest::newRow(operation) << QString::fromLatin1(operation);
+    }
 
-    // The event loop runs freely here: a port left open would report its failure
-    // without end.
-    QTRY_VERIFY_WITH_TIMEOUT(!link.portOpen(), Deadline);
-    QCOMPARE(link.deviceFailureCount(), 1);
-
-    const auto run = [&] {
-        if (operation == QLatin1String("count"))
-            link.inBufferCount();
-        else if (operation == QLatin1String("input"))
-            link.input();
-        else if (operation == QLatin1String("output"))
-            link.output("x");
-        else
-            link.setPortOpen(true);
-    };
-    try {
-        run();
-        QFAIL("an operation after the hang-up succeeded");
-    } catch (const SerialError& e) {
+    void hangUp_closesPortOnceAndNextOperationThrows()
+    {
+        QFETCH(QString, operation);
+        QSerialPortLink& link = openLink();
+        m_pty->hangUp();
+        // The event loop runs freely here: a port left open would report its failure
+        // without end.
+        QTRY_VERIFY_WITH_TIMEOUT(!link.portOpen(), Deadline);
+        QCOMPARE(link.deviceFailureCount(), 1);
         // The lost device is what the first failure reports, by name.
-        const QByteArray message(e.what());
-        QVERIFY2(message.contains(m_pty->slavePath().toLocal8Bit()), e.what());
-        QVERIFY2(message.contains("stopped working"), e.what());
+        const QByteArray message = failureOf([&] {
+            if (operation == u"count")
+                link.inBufferCount();
+            else if (operation == u"input")
+                link.input();
+            else if (operation == u"output")
+                link.output("x");
+            else
+                link.setPortOpen(true);
+        });
+        QVERIFY2(message.contains(m_pty->slavePath().toLocal8Bit()), message.constData());
+        QVERIFY2(message.contains("stopped working"), message.constData());
+        // The vanished device cannot be opened again.
+        QVERIFY_THROWS_EXCEPTION(SerialError, link.setPortOpen(true));
+        QVERIFY(!link.portOpen());
+        QCOMPARE(link.deviceFailureCount(), 1);
     }
-    // The vanished device cannot be opened again.
-    QVERIFY_THROWS_EXCEPTION(SerialError, link.setPortOpen(true));
-    QVERIFY(!link.portOpen());
-    QCOMPARE(link.deviceFailureCount(), 1);
-}
 
-void QSerialPortLinkTest::hangUpDuringOutput_throwsOnce()
-{
-    QSerialPortLink& link = openLink();
-    m_pty->hangUp();
-    // No event loop has run since the hang-up: the write itself meets the dead line.
-    QVERIFY_THROWS_EXCEPTION(SerialError, link.output("abc"));
-    QVERIFY(!link.portOpen());
-    QCOMPARE(link.deviceFailureCount(), 1);
-    // The failure was reported; what follows is only the closed port.
-    try {
-        link.inBufferCount();
-        QFAIL("counting on the closed port succeeded");
-    } catch (const SerialError& e) {
-        QVERIFY2(QByteArray(e.what()).contains("not open"), e.what());
+    void hangUpDuringOutput_throwsOnce()
+    {
+        QSerialPortLink& link = openLink();
+        m_pty->hangUp();
+        // No event loop has run since the hang-up: the write itself meets the dead line.
+        QVERIFY_THROWS_EXCEPTION(SerialError, link.output("abc"));
+        QVERIFY(!link.portOpen());
+        QCOMPARE(link.deviceFailureCount(), 1);
+        // The failure was reported; what follows is only the closed port.
+        QVERIFY(failureOf([&] { link.inBufferCount(); }).contains("not open"));
     }
-}
 
-void QSerialPortLinkTest::afterHangUp_anotherDeviceWorks()
-{
-    PtyPair other;
-    QVERIFY(other.isValid());
-    PortNames names;
-    names.setOverride(1, m_pty->slavePath());
-    names.setOverride(2, other.slavePath());
-    QSerialPortLink link(names);
-    link.setPortOpen(true);
-    m_pty->hangUp();
-    QTRY_VERIFY_WITH_TIMEOUT(!link.portOpen(), Deadline);
+    void afterHangUp_anotherDeviceWorks()
+    {
+        PtyPair other;
+        QVERIFY(other.isValid());
+        PortNames names;
+        names.setOverride(1, m_pty->slavePath());
+        names.setOverride(2, other.slavePath());
+        QSerialPortLink link(names);
+        link.setPortOpen(true);
+        m_pty->hangUp();
+        QTRY_VERIFY_WITH_TIMEOUT(!link.portOpen(), Deadline);
 
-    link.setCommPort(2);
-    link.setSettings(QStringLiteral("9600,n,8,1"));
-    link.setPortOpen(true);
-    QVERIFY(link.portOpen());
-    link.output(QByteArray("\x80\x00", 2));
-    QTRY_COMPARE_WITH_TIMEOUT(other.received(), QByteArray("\x80\x00", 2), Deadline);
-    QVERIFY(other.send("ok"));
-    QTRY_COMPARE_WITH_TIMEOUT(link.inBufferCount(), 2, Deadline);
-    QCOMPARE(link.input(), QByteArray("ok"));
-}
+        link.setCommPort(2);
+        link.setSettings(u"9600,n,8,1"_s);
+        link.setPortOpen(true);
+        QVERIFY(link.portOpen());
+        link.output(hexBytes("80 00"));
+        QTRY_COMPARE_WITH_TIMEOUT(other.received(), hexBytes("80 00"), Deadline);
+        QVERIFY(other.send("ok"));
+        QTRY_COMPARE_WITH_TIMEOUT(link.inBufferCount(), 2, Deadline);
+        QCOMPARE(link.input(), QByteArray("ok"));
+    }
 
-void QSerialPortLinkTest::hangUpWhileCycleRuns_givesOneMessageAndStopsTimer()
-{
-    CommState comm;
-    ParameterSet set;
-    TimerView view;
-    RecordingMessageBoxes messages;
-    CommCycle cycle(*m_link, comm, set, view, messages);
-    QObject::connect(&view.timer, &QTimer::timeout, &view.timer, [&cycle] { cycle.tick(); });
+    void hangUpWhileCycleRuns_givesOneMessageAndStopsTimer()
+    {
+        CommState comm;
+        ParameterSet set;
+        TimerView view;
+        RecordingMessageBoxes messages;
+        CommCycle cycle(*m_link, comm, set, view, messages);
+        QObject::connect(&view.timer, &QTimer::timeout, &view.timer, [&cycle] { cycle.tick(); });
 
-    cycle.connect(1);
-    // The first upload request shows that the ticks run on the open port.
-    QTRY_VERIFY_WITH_TIMEOUT(!m_pty->received().isEmpty(), Deadline);
-    QVERIFY(m_link->portOpen());
+        cycle.connect(1);
+        // The first upload request shows that the ticks run on the open port.
+        QTRY_VERIFY_WITH_TIMEOUT(!m_pty->received().isEmpty(), Deadline);
+        QVERIFY(m_link->portOpen());
 
-    m_pty->hangUp();
-    QTRY_VERIFY_WITH_TIMEOUT(!view.timer.isActive(), Deadline);
-    QCOMPARE(messages.texts(), QStringList{QStringLiteral("A Comm Port Error Has Occured")});
-    QVERIFY(view.connectControlsEnabled);
-    QVERIFY(!m_link->portOpen());
-    QCOMPARE(m_link->deviceFailureCount(), 1);
-}
+        m_pty->hangUp();
+        QTRY_VERIFY_WITH_TIMEOUT(!view.timer.isActive(), Deadline);
+        QCOMPARE(messages.texts(), QStringList{u"A Comm Port Error Has Occured"_s});
+        QVERIFY(view.connectEnabled);
+        QVERIFY(!m_link->portOpen());
+        QCOMPARE(m_link->deviceFailureCount(), 1);
+    }
+};
 
 QTEST_GUILESS_MAIN(QSerialPortLinkTest)
 #include "tst_QSerialPortLink.moc"

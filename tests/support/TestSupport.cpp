@@ -2,6 +2,8 @@
 
 #include "DeviceFrames.h"
 
+#include <QFile>
+
 QByteArray hexBytes(const char* spacedHex)
 {
     return QByteArray::fromHex(QByteArray(spacedHex));
@@ -14,17 +16,7 @@ QString hexText(const QByteArray& bytes)
 
 ParameterSet exampleValues()
 {
-    ParameterSet v;
-    v.ShutDownCountSP = 5000;
-    v.WarningCountSP = 4500;
-    v.ActualCount = 1234;
-    v.StaticTripSP = 45;
-    v.StaticTripTimer = 10;
-    v.DynamicTripSP = 60;
-    v.CountTripSP = 50;
-    v.StaticFaultCount = 3;
-    v.DynamicFaultCount = 0;
-    return v;
+    return {5000, 4500, 1234, 45, 10, 60, 50, 3, 0};
 }
 
 QByteArray readReplyFrame(Parameter p, std::int32_t value)
@@ -36,4 +28,16 @@ QByteArray readReplyFrame(Parameter p, std::int32_t value)
     frame.chop(1);
     frame.append(static_cast<char>(FrameChecksum(frame)));
     return frame;
+}
+
+QByteArray fileContents(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }

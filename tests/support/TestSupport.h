@@ -7,6 +7,9 @@
 
 #include <cstdint>
 
+// u"..."_s literals in every test.
+using namespace Qt::StringLiterals;
+
 // Bytes written as hex, "80 04 00 7C", for readable frame tables.
 QByteArray hexBytes(const char* spacedHex);
 QString hexText(const QByteArray& bytes);
@@ -17,3 +20,7 @@ ParameterSet exampleValues();
 // A read reply as the device sends it: the parameter's reply command, its data bytes and
 // a checksum.
 QByteArray readReplyFrame(Parameter p, std::int32_t value);
+
+// A whole file's bytes, empty when it cannot be read; and a file written anew.
+QByteArray fileContents(const QString& path);
+bool writeFile(const QString& path, const QByteArray& bytes);
