@@ -89,11 +89,26 @@ void QSerialPortLink::setCommPort(int port)
 
 void QSerialPortLink::setSettings(const QString& settings)
 {
-    m_settings = SerialSettings::parse(settings);
-    m_settingsText = settings;
+    const SerialSettings parsed = SerialSettings::parse(settings);
+    const SerialSettings previous = std::exchange(m_settings, parsed);
+    const QString previousText = std::exchange(m_settingsText, settings);
     // The live stream sets the same text at every tick; only a change reaches the device.
-    if (m_serial.isOpen() && m_applied != m_settings)
+    if (!m_serial.isOpen() || m_applied == m_settings)
+        return;
+    try {
         applySettings();
+    } catch (...) {
+        // A setting the device refuses leaves the line as it was, not half changed.
+        m_settings = previous;
+        m_settingsText = previousText;
+        try {
+            applySettings();
+        } catch (...) {
+            // The refusal is what the caller hears about; a line that cannot even go
+            // back is marked unset and gets its settings again at the next change.
+        }
+        throw;
+    }
 }
 
 bool QSerialPortLink::portOpen() const

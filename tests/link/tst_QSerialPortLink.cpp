@@ -225,22 +225,18 @@ private slots:
     void unusableSettings_throwAndPortStaysUsable_data()
     {
         QTest::addColumn<QString>("settings");
-        QTest::addColumn<bool>("malformed");
-        QTest::newRow("malformed") << u"9600,x,8,1"_s << true;
-        QTest::newRow("parity the line cannot carry") << u"9600,e,8,1"_s << false;
+        QTest::newRow("malformed") << u"9600,x,8,1"_s;
+        QTest::newRow("parity the line cannot carry") << u"9600,e,8,1"_s;
     }
 
     void unusableSettings_throwAndPortStaysUsable()
     {
         QFETCH(QString, settings);
-        QFETCH(bool, malformed);
         QSerialPortLink& link = openLink();
         link.setSettings(u"19200,n,8,1"_s);
         QVERIFY_THROWS_EXCEPTION(SerialError, link.setSettings(settings));
-        if (malformed) {
-            QCOMPARE(link.settings(), u"19200,n,8,1"_s);
-            QCOMPARE(m_pty->lineSpeed(), speed_t(B19200));
-        }
+        QCOMPARE(link.settings(), u"19200,n,8,1"_s);
+        QCOMPARE(m_pty->lineSpeed(), speed_t(B19200));
         QVERIFY(link.portOpen());
         QCOMPARE(link.deviceFailureCount(), 0);
 
