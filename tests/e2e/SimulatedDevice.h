@@ -3,40 +3,33 @@
 #include "ModVars.h"
 
 #include <QProcess>
-#include <QString>
 #include <QStringList>
 
-#include <optional>
-
 // The simulated device, vorta-devsim, as a child process serving its own pseudo-terminal.
-// The simulator prints the terminal's path as its first line; a SIGTERM makes it close the
-// line, as an unplugged adapter would, write its memory dump and exit.
+// It prints the terminal's path as its first line; a SIGTERM makes it close the line, as an
+// unplugged adapter would, write its memory dump and exit.
 class SimulatedDevice
 {
 public:
-    SimulatedDevice();
+    SimulatedDevice() { m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel); }
     ~SimulatedDevice();
     SimulatedDevice(const SimulatedDevice&) = delete;
     SimulatedDevice& operator=(const SimulatedDevice&) = delete;
 
-    // Starts the simulator and waits for the path of its terminal. False, with the reason
-    // in error, when it does not start or prints no path within the deadline.
-    bool start(const QStringList& arguments, int deadlineMs, QString& error);
+    // Starts the device with this memory and waits for the path of its terminal; false, with
+    // the reason in error, when it prints none within the deadline.
+    bool start(const ParameterSet& memory, const QStringList& options, int deadlineMs,
+               QString& error);
     QString path() const { return m_path; }
 
-    // Sends SIGTERM and returns at once: the device hangs up within a few milliseconds.
+    // Sends SIGTERM and returns at once.
     void hangUp();
-    // Waits for the simulator to end; true when it ended on its own terms (exit status 0).
+    // True when the device ended on its own terms (exit status 0) within the deadline.
     bool waitForExit(int deadlineMs);
     bool isRunning() const { return m_process.state() != QProcess::NotRunning; }
 
-    // The --values option that starts the device's memory with these nine values.
-    static QStringList valuesArguments(const ParameterSet& values);
-    // The memory dump: nine Name=value lines. Empty unless all nine are there exactly once.
-    static std::optional<ParameterSet> readDump(const QString& file);
-    // The nine values as Name=value pairs on one line, for readable comparisons.
-    static QString describe(const ParameterSet& values);
-    static QString parameterName(Parameter p);
+    // The nine values as the device's memory dump lists them.
+    static QByteArray dumpText(const ParameterSet& values);
 
 private:
     QProcess m_process;
