@@ -2,10 +2,10 @@
 
 #include "DeviceFrames.h"
 #include "DownloadStep.h"
-#include "FrameScanner.h"
 #include "UploadStep.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace {
 constexpr const char* LiveLineSettings = "57600,n,8,1";
@@ -71,18 +71,15 @@ void CommCycle::livePass()
     const QByteArray batch = m_port.input();
 
     int shown = 0;
-    bool anyFrame = false;
-    FrameScanner::scan(batch, waiting, DeviceFrames::PressureFrameLength,
-                       DeviceFrames::PressureCommand, [&](const std::uint8_t* frame) {
-                           const auto pressure =
-                               static_cast<std::int16_t>(std::min<int>(frame[3], HighestPressure));
-                           shown = pressure;
-                           anyFrame = true;
-                           m_comm.MaxPressure = std::max(m_comm.MaxPressure, pressure);
-                           m_comm.MinPressure = std::min(m_comm.MinPressure, pressure);
-                       });
+    const std::vector<std::uint8_t> pressures = ScanPressureFrames(batch, waiting);
+    for (const std::uint8_t received : pressures) {
+        const auto pressure = static_cast<std::int16_t>(std::min<int>(received, HighestPressure));
+        shown = pressure;
+        m_comm.MaxPressure = std::max(m_comm.MaxPressure, pressure);
+        m_comm.MinPressure = std::min(m_comm.MinPressure, pressure);
+    }
     // Each valid frame rewrites the status line; only the last one is ever seen.
-    if (anyFrame)
+    if (!pressures.empty())
         m_view.setStatus(QStringLiteral("Pressure = %1 PSI").arg(shown));
     m_view.setLiveNeedle(shown);
     if (m_comm.MaxPressure > 0)

@@ -33,8 +33,6 @@ public:
     QByteArray input() override;
     void output(const QByteArray& bytes) override;
 
-    const PortNames& portNames() const { return m_names; }
-
     // How many failures of an open port were handled; one per lost device, however
     // often the device keeps failing.
     int deviceFailureCount() const { return m_deviceFailures; }
