@@ -80,7 +80,7 @@ QPushButton* makeButton(QWidget* parent, const QString& caption, const QRect& pl
 } // namespace
 
 FrmPressureMonitor::FrmPressureMonitor(std::unique_ptr<SerialLink> port, MessageBoxes& messages,
-                                       QWidget* parent)
+                                       const PortNames& names, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       m_port(std::move(port)), m_messages(messages),
@@ -91,6 +91,7 @@ FrmPressureMonitor::FrmPressureMonitor(std::unique_ptr<SerialLink> port, Message
     setWindowIcon(ButtonIcons::application());
     setFixedSize(405, 496);
     createControls();
+    showPortDevices(names);
     setTabOrder();
 
     TmrComm.setInterval(CommCycle::FastInterval);
@@ -207,10 +208,10 @@ void FrmPressureMonitor::setTabOrder()
         QWidget::setTabOrder(order[i - 1], order[i]);
 }
 
-void FrmPressureMonitor::showPortDevices(const QString& port1Device, const QString& port2Device)
+void FrmPressureMonitor::showPortDevices(const PortNames& names)
 {
-    OptComm[0]->setToolTip(port1Device);
-    OptComm[1]->setToolTip(port2Device);
+    OptComm[0]->setToolTip(names.deviceFor(1));
+    OptComm[1]->setToolTip(names.deviceFor(2));
 }
 
 void FrmPressureMonitor::Form_Load()

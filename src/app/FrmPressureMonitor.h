@@ -5,6 +5,7 @@
 #include "CommView.h"
 #include "FrmFileBrowse.h"
 #include "MessageBoxes.h"
+#include "PortNames.h"
 #include "SerialLink.h"
 
 #include <QPointer>
@@ -32,8 +33,9 @@ class FrmPressureMonitor : public QWidget, public CommView
     Q_OBJECT
 
 public:
+    // The port's names tell which device each "Comm Port" option stands for.
     FrmPressureMonitor(std::unique_ptr<SerialLink> port, MessageBoxes& messages,
-                       QWidget* parent = nullptr);
+                       const PortNames& names = {}, QWidget* parent = nullptr);
     ~FrmPressureMonitor() override;
 
     // CommView: what the communication cycle does to the window.
@@ -68,9 +70,6 @@ public:
     QToolButton* CmdExit;
     QTimer TmrComm;
 
-    // The option buttons keep their captions; their tooltips name the device of each port.
-    void showPortDevices(const QString& port1Device, const QString& port2Device);
-
     CommState& commState() { return m_comm; }
     SerialLink& serialLink() { return *m_port; }
     FrmFileBrowse* fileBrowse() const { return m_fileBrowse; }
@@ -97,6 +96,8 @@ protected:
 
 private:
     void createControls();
+    // The option buttons keep their captions; their tooltips name the device of each port.
+    void showPortDevices(const PortNames& names);
     void setTabOrder();
     void Form_Load();
     void Form_Resize();

@@ -32,8 +32,7 @@ int main(int argc, char* argv[])
     names.setOverride(2, parser.value(port2));
 
     QtMessageBoxes messages;
-    FrmPressureMonitor window(std::make_unique<QSerialPortLink>(names), messages);
-    window.showPortDevices(names.deviceFor(1), names.deviceFor(2));
+    FrmPressureMonitor window(std::make_unique<QSerialPortLink>(names), messages, names);
     window.show();
     return QApplication::exec();
 }

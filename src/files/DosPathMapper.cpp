@@ -188,9 +188,7 @@ DosPathMapper::ProbeResult DosPathMapper::probe(const QString& dosPath) const
         return {false, found.isEmpty() ? QString() : found.first()};
     }
 
-    const HostPath file = toHost(dosPath);
-    if (file.error)
-        return {true, {}};
-    const QFileInfo info(file.path);
+    // The folder mapped and could be read, so the name maps too.
+    const QFileInfo info(toHost(dosPath).path);
     return {false, info.isFile() ? info.fileName() : QString()};
 }

@@ -1,22 +1,22 @@
 #include "DosPathMapper.h"
+#include "FakeSerialLink.h"
 #include "FrmFileBrowse.h"
-#include "ModVars.h"
+#include "FrmPressureMonitor.h"
 #include "ParamFileFormat.h"
 #include "PathRules.h"
 #include "RecordingMessageBoxes.h"
-
+#include "SpreadGrid.h"
 #include "TestSupport.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPointer>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolButton>
 #include <QTreeWidget>
 
 namespace {
@@ -25,6 +25,7 @@ constexpr int Deadline = 5000; // milliseconds
 
 } // namespace
 
+// The file dialog as the main window's Open and Save buttons bring it up.
 class FileBrowseTest : public QObject
 {
     Q_OBJECT
@@ -34,12 +35,13 @@ class FileBrowseTest : public QObject
     // The Data folder of the tree as the name box shows it, upper case and ending in a backslash.
     QString m_dosData;
     RecordingMessageBoxes m_messages;
-    std::unique_ptr<QWidget> m_mainWindow;
-    QPointer<FrmFileBrowse> m_browse;
+    std::unique_ptr<FrmPressureMonitor> m_window;
+
+    FrmFileBrowse* browse() const { return m_window->fileBrowse(); }
 
     template <typename T> T* control(const char* name) const
     {
-        T* found = m_browse->findChild<T*>(QString::fromLatin1(name));
+        T* found = browse()->findChild<T*>(QString::fromLatin1(name));
         Q_ASSERT(found);
         return found;
     }
@@ -54,26 +56,20 @@ class FileBrowseTest : public QObject
         return out;
     }
 
-    // What the main window's Open and Save buttons do; true once the dialog is active.
-    bool openBrowser(int fileAction, bool waitActive = true)
+    // Open or Save clicked; true once the dialog is the active window.
+    bool openBrowser(bool save)
     {
-        ModVars.FileAction = std::int16_t(fileAction);
-        if (!m_browse)
-            m_browse = new FrmFileBrowse(m_mainWindow.get(), m_messages);
-        m_browse->show();
-        m_browse->activateWindow();
-        m_mainWindow->setWindowState(Qt::WindowMinimized);
-        return !waitActive ||
-               QTest::qWaitFor([this] { return m_browse->isActiveWindow(); }, Deadline);
+        QTest::mouseClick(save ? m_window->CmdSave : m_window->CmdOpen, Qt::LeftButton);
+        return browse() && QTest::qWaitFor([this] { return browse()->isActiveWindow(); }, Deadline);
     }
 
-    void clickFile(const QString& name)
+    // The file type picked from the keyboard, the way down the list.
+    void pickFileType(int steps)
     {
-        auto* list = control<QListWidget>("FilList");
-        const QList<QListWidgetItem*> found = list->findItems(name, Qt::MatchExactly);
-        QCOMPARE(found.size(), 1);
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                          list->visualItemRect(found.first()).center());
+        auto* type = control<QComboBox>("CmbFileType");
+        type->setFocus();
+        for (int i = 0; i < steps; ++i)
+            QTest::keyClick(type, Qt::Key_Down);
     }
 
 private slots:
@@ -81,8 +77,7 @@ private slots:
     {
         m_tree = std::make_unique<QTemporaryDir>();
         QVERIFY(m_tree->isValid());
-        QDir root(m_tree->path());
-        QVERIFY(root.mkpath(u"Data/Sub"_s));
+        QVERIFY(QDir(m_tree->path()).mkpath(u"Data/Sub"_s));
         QVERIFY(writeFile(m_tree->filePath(u"Data/press1.prs"_s),
                           ParamFileFormat::contents(exampleValues(), u"C:\\DATA\\PRESS1.PRS"_s)));
         QVERIFY(writeFile(m_tree->filePath(u"Data/notes.TXT"_s), "notes"));
@@ -92,166 +87,145 @@ private slots:
         m_dosData = PathRules::folderText(DosPathMapper().toDos(QDir::currentPath())).toUpper();
         ModVars.reset();
         m_messages.shown.clear();
-        m_messages.answers.clear();
-        m_mainWindow = std::make_unique<QWidget>();
-        m_mainWindow->show();
+        m_window =
+            std::make_unique<FrmPressureMonitor>(std::make_unique<FakeSerialLink>(), m_messages);
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
     }
 
     void cleanup()
     {
-        delete m_browse.data();
-        m_mainWindow.reset();
+        m_window.reset();
         QDir::setCurrent(m_startFolder);
         m_tree.reset();
         ModVars.reset();
     }
 
-    void activation_setsCaptionFromFileAction_data()
+    void openOrSave_showsTheDialogOverTheMinimisedWindow_data()
     {
-        QTest::addColumn<int>("fileAction");
+        QTest::addColumn<bool>("save");
         QTest::addColumn<QString>("caption");
-        QTest::newRow("open") << 0 << u"Read File"_s;
-        QTest::newRow("save") << 1 << u"Save File"_s;
-        QTest::newRow("other") << 2 << u"Read File"_s;
+        QTest::newRow("Open File") << false << u"Read File"_s;
+        QTest::newRow("Save File") << true << u"Save File"_s;
     }
 
-    void activation_setsCaptionFromFileAction()
+    void openOrSave_showsTheDialogOverTheMinimisedWindow()
     {
-        QFETCH(int, fileAction);
+        QFETCH(bool, save);
         QFETCH(QString, caption);
-        QVERIFY(openBrowser(fileAction));
-        QTRY_COMPARE_WITH_TIMEOUT(m_browse->windowTitle(), caption, Deadline);
+        QVERIFY(openBrowser(save));
+        QCOMPARE(ModVars.FileAction, save ? 1 : 0);
+        QTRY_COMPARE_WITH_TIMEOUT(browse()->windowTitle(), caption, Deadline);
+        QVERIFY(m_window->windowState() & Qt::WindowMinimized);
+        QCOMPARE(nameBox()->text(), m_dosData);
+        QVERIFY(nameBox()->hasFocus());
+        QCOMPARE(control<QComboBox>("CmbFileType")->currentText(), u"*.PRS"_s);
+        QCOMPARE(listed(), QStringList{"press1.prs"});
     }
 
-    void freshDialog_startsInWorkingFolder_fileClickFillsNameBox()
+    // No step: the dialog's own *.PRS; each step down picks the next type in the list.
+    void fileTypePicked_listsMatchingFilesWithoutRegardToCase_data()
     {
-        m_browse = new FrmFileBrowse(m_mainWindow.get(), m_messages);
-        QCOMPARE(m_browse->windowTitle(), u"File Browser"_s);
-        QCOMPARE(m_browse->size(), QSize(332, 314));
-        QCOMPARE(nameBox()->geometry(), QRect(96, 224, 217, 19));
-        QCOMPARE(control<QListWidget>("FilList")->geometry(), QRect(176, 56, 137, 162));
-        QCOMPARE(nameBox()->toolTip(), u"Use to Specify File  in Drive:\\Path\\Name Format"_s);
-        QCOMPARE(nameBox()->nextInFocusChain(), control<QComboBox>("CmbFileType"));
+        QTest::addColumn<int>("steps");
+        QTest::addColumn<QStringList>("files");
+        QTest::newRow("PRS") << 1 << QStringList{"press1.prs"};
+        QTest::newRow("TXT") << 2 << QStringList{"notes.TXT"};
+        QTest::newRow("all") << 3 << QStringList{"notes.TXT", "other.dat", "press1.prs"};
+    }
 
-        QVERIFY(openBrowser(0));
-        auto* name = nameBox();
-        QCOMPARE(name->text(), m_dosData);
-        QCOMPARE(name->cursorPosition(), m_dosData.size());
-        QVERIFY(name->hasFocus());
-        auto* type = control<QComboBox>("CmbFileType");
-        QCOMPARE(type->currentText(), u"*.PRS"_s);
-        QCOMPARE(type->currentIndex(), -1);
-        QCOMPARE(listed(), QStringList{"press1.prs"});
+    void fileTypePicked_listsMatchingFilesWithoutRegardToCase()
+    {
+        QFETCH(int, steps);
+        QFETCH(QStringList, files);
+        QVERIFY(openBrowser(false));
+        pickFileType(steps);
+        QCOMPARE(listed(), files);
+        QVERIFY(nameBox()->hasFocus());
 
-        clickFile(u"press1.prs"_s);
-        QCOMPARE(name->text(), m_dosData + "PRESS1.PRS");
-        QVERIFY(name->hasFocus());
-        QCOMPARE(name->cursorPosition(), name->text().size());
+        auto* list = control<QListWidget>("FilList");
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualItemRect(list->item(0)).center());
+        QCOMPARE(nameBox()->text(), m_dosData + files.first().toUpper());
+        QVERIFY(nameBox()->hasFocus());
+        QCOMPARE(nameBox()->cursorPosition(), nameBox()->text().size());
     }
 
     void folderOpened_updatesFileListAndNameBox()
     {
-        QVERIFY(openBrowser(1));
+        QVERIFY(openBrowser(true));
         auto* folders = control<QTreeWidget>("DirPick");
         QCOMPARE(folders->topLevelItem(0)->text(0), u"C:\\"_s);
         const QList<QTreeWidgetItem*> sub =
             folders->findItems(u"Sub"_s, Qt::MatchExactly | Qt::MatchRecursive);
         QCOMPARE(sub.size(), 1);
-        emit folders->itemActivated(sub.first(), 0);
+        folders->setFocus();
+        folders->setCurrentItem(sub.first());
+        QTest::keyClick(folders, Qt::Key_Return);
         QTRY_COMPARE_WITH_TIMEOUT(nameBox()->text(), m_dosData + "SUB\\", Deadline);
         QVERIFY(listed().isEmpty());
-        QVERIFY(m_browse->currentFolder().endsWith(QLatin1String("/Data/Sub")));
-    }
-
-    void fileTypePicked_listsMatchingFilesWithoutRegardToCase_data()
-    {
-        QTest::addColumn<int>("index");
-        QTest::addColumn<QStringList>("files");
-        QTest::addColumn<QString>("pattern");
-        QTest::newRow("PRS") << 0 << QStringList{"press1.prs"} << "*.prs";
-        QTest::newRow("TXT") << 1 << QStringList{"notes.TXT"} << "*.txt";
-        QTest::newRow("all") << 2 << QStringList{"notes.TXT", "other.dat", "press1.prs"} << "*.*";
-        QTest::newRow("none chosen") << -1 << QStringList{"press1.prs"} << "*.PRS";
-    }
-
-    void fileTypePicked_listsMatchingFilesWithoutRegardToCase()
-    {
-        QFETCH(int, index);
-        QFETCH(QStringList, files);
-        QFETCH(QString, pattern);
-        QVERIFY(openBrowser(0));
-        m_browse->CmbFileType_Click(index);
-        QCOMPARE(listed(), files);
-        QCOMPARE(m_browse->filePattern(), pattern);
+        QVERIFY(browse()->currentFolder().endsWith(QLatin1String("/Data/Sub")));
     }
 
     void cancel_hidesAndKeepsFolderAndType()
     {
-        QVERIFY(openBrowser(0));
-        m_browse->CmbFileType_Click(1);
-        m_browse->DrvPick_Change(0);
-        QCOMPARE(nameBox()->text(), u"C:\\"_s);
-        QCOMPARE(m_browse->currentFolder(), u"/"_s);
+        QVERIFY(openBrowser(false));
+        pickFileType(2);
         QTest::mouseClick(control<QPushButton>("CmdCancel"), Qt::LeftButton);
-        QVERIFY(m_browse);
-        QVERIFY(m_browse->isHidden());
-        QVERIFY(!(m_mainWindow->windowState() & Qt::WindowMinimized));
+        QVERIFY(browse()->isHidden());
+        QVERIFY(!(m_window->windowState() & Qt::WindowMinimized));
 
-        openBrowser(1, false);
-        QTRY_COMPARE_WITH_TIMEOUT(m_browse->windowTitle(), u"Save File"_s, Deadline);
-        QCOMPARE(m_browse->currentFolder(), u"/"_s);
-        QCOMPARE(m_browse->filePattern(), u"*.txt"_s);
-        QCOMPARE(nameBox()->text(), u"C:\\"_s);
+        QTest::mouseClick(m_window->CmdSave, Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(browse()->windowTitle(), u"Save File"_s, Deadline);
+        QCOMPARE(browse()->filePattern(), u"*.txt"_s);
+        QCOMPARE(listed(), QStringList{"notes.TXT"});
         QVERIFY(m_messages.shown.isEmpty());
     }
 
     void reactivation_dropsTypedText()
     {
-        QVERIFY(openBrowser(0));
+        QVERIFY(openBrowser(false));
         QTest::keyClicks(nameBox(), u"X.PRS"_s);
         QCOMPARE(nameBox()->text(), m_dosData + "X.PRS");
-        m_mainWindow->activateWindow();
-        QTRY_VERIFY_WITH_TIMEOUT(!m_browse->isActiveWindow(), Deadline);
-        m_browse->activateWindow();
+        m_window->activateWindow();
+        QTRY_VERIFY_WITH_TIMEOUT(!browse()->isActiveWindow(), Deadline);
+        browse()->activateWindow();
         QTRY_COMPARE_WITH_TIMEOUT(nameBox()->text(), m_dosData, Deadline);
     }
 
     void okayOnRead_readsTypedLowerCaseNameAndUnloads()
     {
-        QVERIFY(openBrowser(0));
+        QVERIFY(openBrowser(false));
         nameBox()->setText(m_dosData.toLower() + "press1.prs");
         QTest::mouseClick(control<QPushButton>("CmdOkay"), Qt::LeftButton);
         QCOMPARE(ModVars.ParamFileName, m_dosData + "PRESS1.PRS");
         QCOMPARE(m_messages.texts(), QStringList{"File Access Complete...."});
         QCOMPARE(static_cast<ParameterSet&>(ModVars), exampleValues());
-        QVERIFY(!(m_mainWindow->windowState() & Qt::WindowMinimized));
-        QVERIFY(m_mainWindow->isVisible());
-        QTRY_VERIFY_WITH_TIMEOUT(m_browse.isNull(), Deadline);
+        QCOMPARE(m_window->SpdEEPROM->cellText(1), u"5000"_s);
+        QVERIFY(!(m_window->windowState() & Qt::WindowMinimized));
+        QTRY_VERIFY_WITH_TIMEOUT(!browse(), Deadline);
     }
 
     void okayOnSave_savesAndNextOpeningStartsFresh()
     {
-        QVERIFY(openBrowser(1));
-        m_browse->CmbFileType_Click(2);
+        QVERIFY(openBrowser(true));
+        pickFileType(3);
         nameBox()->setText(m_dosData + "new1");
         QTest::mouseClick(control<QPushButton>("CmdOkay"), Qt::LeftButton);
         QCOMPARE(m_messages.texts(), QStringList{"File Save Complete."});
         QVERIFY(QFile::exists(m_tree->filePath(u"Data/NEW1.PRS"_s)));
-        QTRY_VERIFY_WITH_TIMEOUT(m_browse.isNull(), Deadline);
+        QTRY_VERIFY_WITH_TIMEOUT(!browse(), Deadline);
 
-        QVERIFY(openBrowser(0));
-        QCOMPARE(m_browse->currentFolder(), QDir::currentPath());
-        QCOMPARE(m_browse->filePattern(), u"*.PRS"_s);
+        QVERIFY(openBrowser(false));
+        QCOMPARE(browse()->currentFolder(), QDir::currentPath());
         QCOMPARE(listed(), QStringList({"NEW1.PRS", "press1.prs"}));
     }
 
     void closeBox_restoresMainWindowAndUnloads()
     {
-        QVERIFY(openBrowser(0));
-        QVERIFY(m_mainWindow->windowState() & Qt::WindowMinimized);
-        m_browse->close();
-        QVERIFY(!(m_mainWindow->windowState() & Qt::WindowMinimized));
-        QTRY_VERIFY_WITH_TIMEOUT(m_browse.isNull(), Deadline);
+        QVERIFY(openBrowser(false));
+        browse()->close();
+        QVERIFY(!(m_window->windowState() & Qt::WindowMinimized));
+        QTRY_VERIFY_WITH_TIMEOUT(!browse(), Deadline);
         QVERIFY(m_messages.shown.isEmpty());
     }
 };

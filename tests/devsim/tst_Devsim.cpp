@@ -1,0 +1,86 @@
+#include "DeviceFrames.h"
+#include "DeviceProtocol.h"
+#include "SimOptions.h"
+#include "TestSupport.h"
+
+#include <QProcess>
+#include <QTest>
+
+// What the end-to-end tests cannot see go wrong in the simulated device: that each line
+// fault really happens, and its command line.
+class TestDevsim : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    // The answers to a write and a read of the static trip, as hex; every fault leaves the
+    // stored write alone.
+    void faults_changeWhatIsSentButNotWhatIsStored_data()
+    {
+        QTest::addColumn<QString>("options");
+        QTest::addColumn<QByteArray>("answers");
+        QTest::addColumn<int>("liveFrames");
+        QTest::newRow("none") << QString() << hexBytes("80 04 E0 9C 80 05 31 2D 1D") << 1;
+        QTest::newRow("duplicate acks")
+            << u"--duplicate-acks"_s << hexBytes("80 04 E0 9C 80 04 E0 9C 80 05 31 2D 1D") << 1;
+        QTest::newRow("every checksum spoilt")
+            << u"--corrupt 1"_s << hexBytes("80 04 E0 9D 80 05 31 2D 1E") << 0;
+        QTest::newRow("every answer dropped") << u"--drop 1"_s << QByteArray() << 1;
+        QTest::newRow("silent") << u"--silent"_s << QByteArray() << 1;
+    }
+
+    void faults_changeWhatIsSentButNotWhatIsStored()
+    {
+        QFETCH(QString, options);
+        QFETCH(QByteArray, answers);
+        QFETCH(int, liveFrames);
+        QString error;
+        const auto parsed =
+            SimOptions::parse(("vorta-devsim " + options).split(u' ', Qt::SkipEmptyParts), error);
+        QVERIFY2(parsed, qPrintable(error));
+        DeviceMemory memory;
+        std::mt19937 random(7);
+        DeviceProtocol protocol(memory, parsed->faults, random);
+        // Split inside the write: the device completes a frame with the next bytes.
+        const QByteArray bytes = BuildWriteRequest(Parameter::StaticTripSP, 45) +
+                                 BuildReadRequest(Parameter::StaticTripSP);
+        QByteArray sent = protocol.receive(bytes.left(3)).answers.join();
+        sent += protocol.receive(bytes.mid(3)).answers.join();
+        QCOMPARE(hexText(sent), hexText(answers));
+        QCOMPARE(memory.value(Parameter::StaticTripSP), 45);
+        const QByteArray live = protocol.pressureFrame(57);
+        QCOMPARE(int(ScanPressureFrames(live, int(live.size())).size()), liveFrames);
+    }
+
+    // Exit status 0 prints the text on standard output, any other on standard error.
+    void commandLine_exitsWithStatusAndText_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("text");
+        QTest::newRow("help") << QStringList{"--help"} << 0 << QByteArray("--hangup-after");
+        QTest::newRow("fraction out of range")
+            << QStringList{"--drop", "7"} << 2 << QByteArray("--drop");
+        QTest::newRow("missing parameter file")
+            << QStringList{"--load", "/nonexistent/P.PRS"} << 2 << QByteArray("/nonexistent/P.PRS");
+        QTest::newRow("hang-up after half a second")
+            << QStringList{"--hangup-after", "0.5"} << 0 << QByteArray("/dev/pts/");
+    }
+
+    void commandLine_exitsWithStatusAndText()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, status);
+        QFETCH(QByteArray, text);
+        QProcess process;
+        process.start(QStringLiteral(VORTA_DEVSIM_PATH), arguments);
+        QVERIFY(process.waitForFinished(10000));
+        QCOMPARE(process.exitCode(), status);
+        const QByteArray out = process.readAllStandardOutput();
+        const QByteArray error = process.readAllStandardError();
+        QVERIFY2((status == 0 ? out : error).contains(text), (out + error).constData());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDevsim)
+#include "tst_Devsim.moc"
