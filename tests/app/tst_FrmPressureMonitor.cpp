@@ -2,18 +2,16 @@
 #include "DialGauge.h"
 #include "FakeSerialLink.h"
 #include "FrmPressureMonitor.h"
-#include "ParameterSync.h"
 #include "RecordingMessageBoxes.h"
+#include "SpreadGrid.h"
 #include "TestSupport.h"
 
-#include <QAbstractButton>
 #include <QGroupBox>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
-#include <QScrollBar>
 #include <QTest>
 #include <QToolButton>
 
@@ -23,17 +21,6 @@ namespace {
 
 const QString CommError = u"A Comm Port Error Has Occured"_s;
 
-// The device's memory as the fake device answers from it.
-const ParameterSet DeviceValues{5000, 4500, 1234, 45, 10, 60, 50, 3, 2};
-
-QByteArray pressureFrame(int pressure)
-{
-    QByteArray frame = hexBytes("80 05 D0");
-    frame.append(static_cast<char>(pressure));
-    frame.append(static_cast<char>(FrameChecksum(frame)));
-    return frame;
-}
-
 } // namespace
 
 class TestFrmPressureMonitor : public QObject
@@ -41,9 +28,8 @@ class TestFrmPressureMonitor : public QObject
     Q_OBJECT
 
     FakeSerialLink* m_port = nullptr;
-    std::unique_ptr<RecordingMessageBoxes> m_messages;
+    RecordingMessageBoxes m_messages;
     std::unique_ptr<FrmPressureMonitor> m_window;
-    bool m_deviceAnswers = true;
 
     // As the real timer would: no tick once the cycle has switched it off.
     void ticks(int n)
@@ -56,20 +42,7 @@ class TestFrmPressureMonitor : public QObject
     {
         QTest::mouseClick(m_window->CmdConnect, Qt::LeftButton);
         ticks(10);
-        QCOMPARE(status(), u"Waiting for data"_s);
-    }
-
-    QList<DialGauge*> dials() const
-    {
-        const FrmPressureMonitor& w = *m_window;
-        return {w.GaugePressure, w.GaugeStaticTrip, w.GaugeCountTrip, w.GaugeDynamicTrip};
-    }
-
-    QList<double> tripNeedles() const
-    {
-        const FrmPressureMonitor& w = *m_window;
-        return {w.GaugeStaticTrip->needleValue(), w.GaugeCountTrip->needleValue(),
-                w.GaugeDynamicTrip->needleValue()};
+        QCOMPARE(m_window->LblStatus->text(), u"Waiting for data"_s);
     }
 
     QStringList cells() const
@@ -80,7 +53,12 @@ class TestFrmPressureMonitor : public QObject
         return shown;
     }
 
-    QString status() const { return m_window->LblStatus->text(); }
+    QList<double> tripNeedles() const
+    {
+        const FrmPressureMonitor& w = *m_window;
+        return {w.GaugeStaticTrip->needleValue(), w.GaugeCountTrip->needleValue(),
+                w.GaugeDynamicTrip->needleValue()};
+    }
 
     // Connect, Download and the port choice, which the cycle takes away and gives back.
     QList<bool> connectControls() const
@@ -93,73 +71,57 @@ private Q_SLOTS:
     void init()
     {
         ModVars.reset();
-        m_deviceAnswers = true;
-        m_messages = std::make_unique<RecordingMessageBoxes>();
+        m_messages.shown.clear();
         auto port = std::make_unique<FakeSerialLink>();
         m_port = port.get();
-        // The fake device answers every read request from its memory and every write
-        // request with one acknowledgement, at once.
+        // The fake device answers every read request from the example values and every
+        // write request with one acknowledgement, at once.
         m_port->onOutput = [this](const QByteArray& frame) {
-            if (!m_deviceAnswers)
-                return;
             for (int i = 0; i < ParameterCount; ++i) {
-                const auto p = static_cast<Parameter>(i);
-                if (frame == BuildReadRequest(p))
-                    m_port->feed(readReplyFrame(p, DeviceValues.value(p)));
+                if (frame == BuildReadRequest(Parameter(i)))
+                    m_port->feed(readReplyFrame(Parameter(i), exampleValues().value(Parameter(i))));
             }
             if (frame.size() > 2 && (frame[2] & 0x0F) == 2)
                 m_port->feed(hexBytes("80 04 E0 9C"));
         };
         PortNames names;
         names.setOverride(2, u"/dev/ttyUSB0"_s);
-        m_window = std::make_unique<FrmPressureMonitor>(std::move(port), *m_messages, names);
+        m_window = std::make_unique<FrmPressureMonitor>(std::move(port), m_messages, names);
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
     }
 
-    void cleanup()
-    {
-        m_window.reset();
-        m_messages.reset();
-    }
+    void cleanup() { m_window.reset(); }
 
-    void startUp_showsIdleCentredWindowAndSendsNothing()
+    // Every control lies within the window and clear of the others (the connection buttons
+    // share one row of pixels, as the window was designed), and every caption fits.
+    void startUp_idleCentredWindowWithEveryControlInPlace()
     {
         FrmPressureMonitor& w = *m_window;
         QCOMPARE(w.windowTitle(), u"VORTA Calibration Tool"_s);
-        QCOMPARE(w.size(), QSize(405, 496));
-        QCOMPARE(w.minimumSize(), w.maximumSize());
-        QVERIFY(qAbs((w.frameGeometry().center() - w.screen()->geometry().center()).x()) <= 1);
-        QVERIFY(qAbs((w.frameGeometry().center() - w.screen()->geometry().center()).y()) <= 1);
-        QCOMPARE(status(), u"Select Port & Press CONNECT"_s);
+        QCOMPARE(w.minimumSize(), QSize(405, 496));
+        QCOMPARE(w.maximumSize(), QSize(405, 496));
+        const QPoint offCentre = w.frameGeometry().center() - w.screen()->geometry().center();
+        QVERIFY(qAbs(offCentre.x()) <= 1 && qAbs(offCentre.y()) <= 1);
+        QCOMPARE(w.LblStatus->text(), u"Select Port & Press CONNECT"_s);
         QVERIFY(w.OptComm[0]->isChecked());
         QCOMPARE(w.OptComm[0]->toolTip(), u"/dev/ttyS0"_s);
         QCOMPARE(w.OptComm[1]->toolTip(), u"/dev/ttyUSB0"_s);
-        for (QWidget* control : w.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-            QVERIFY2(control->isEnabled(), qPrintable(control->objectName()));
         QCOMPARE(cells(), QStringList(ParameterCount, u"0"_s));
-        for (DialGauge* g : dials())
-            QCOMPARE(g->needleValue(), 0.0);
+        QCOMPARE(w.PrgComm->value(), 0);
         QVERIFY(!w.TmrComm.isActive());
         QCOMPARE(m_port->openCount, 0);
-        QVERIFY(m_port->writes.isEmpty());
-    }
 
-    // Every control lies within the window and clear of the others, every caption fits its
-    // control, and the grid shows all nine rows without scrolling.
-    void layout_controlsFitWithoutOverlap()
-    {
-        FrmPressureMonitor& w = *m_window;
         const QList<QWidget*> controls = w.findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
         QCOMPARE(controls.size(), 15);
         for (qsizetype i = 0; i < controls.size(); ++i) {
-            QVERIFY2(w.rect().contains(controls[i]->geometry()),
-                     qPrintable(controls[i]->objectName()));
-            // The connection buttons share one row of pixels, as the window was designed.
+            const QString name = controls[i]->objectName();
+            QVERIFY2(controls[i]->isEnabled() && w.rect().contains(controls[i]->geometry()),
+                     qPrintable(name));
             for (qsizetype j = i + 1; j < controls.size(); ++j) {
                 const QRect both = controls[i]->geometry() & controls[j]->geometry();
                 QVERIFY2(both.isEmpty() || qMin(both.width(), both.height()) <= 1,
-                         qPrintable(controls[i]->objectName() + " " + controls[j]->objectName()));
+                         qPrintable(name + " " + controls[j]->objectName()));
             }
         }
         for (QAbstractButton* button : w.findChildren<QAbstractButton*>()) {
@@ -168,8 +130,6 @@ private Q_SLOTS:
                          (!picture || button->sizeHint().height() <= button->height()),
                      qPrintable(button->text()));
         }
-        QVERIFY(!w.SpdEEPROM->verticalScrollBar()->isVisible());
-        QVERIFY(!w.SpdEEPROM->horizontalScrollBar()->isVisible());
     }
 
     // Each failure inside a tick gives one message and the buttons back; the next Connect
@@ -192,7 +152,7 @@ private Q_SLOTS:
             ModVars.StaticTripTimer = 300;
             QTest::mouseClick(w.CmdDownload, Qt::LeftButton);
             QCOMPARE(connectControls(), QList<bool>(3, false));
-            m_port->feed(pressureFrame(10));
+            m_port->feed(hexBytes("80 05 D0 0A A1"));
             ticks(5);
             QCOMPARE(m_port->writes.size(), 9 + 4);
         } else {
@@ -201,9 +161,8 @@ private Q_SLOTS:
             m_port->failOutput = cause == u"send";
             ticks(2);
         }
-        QCOMPARE(m_messages->texts(), QStringList{CommError});
-        QCOMPARE(m_messages->shown.first().icon, MessageIcon::Warning);
-        QCOMPARE(m_messages->shown.first().buttons, MessageButtons::Ok);
+        QCOMPARE(m_messages.texts(), QStringList{CommError});
+        QCOMPARE(m_messages.shown.first().icon, MessageIcon::Warning);
         QVERIFY(!w.TmrComm.isActive());
         QCOMPARE(connectControls(), QList<bool>(3, true));
         QCOMPARE(m_port->portOpen(), cause != u"open");
@@ -215,151 +174,119 @@ private Q_SLOTS:
         QCOMPARE(m_port->commPort(), 2);
         QCOMPARE(m_port->settings(), u"9600,n,8,1"_s);
         connectAndUpload();
-        QCOMPARE(m_messages->shown.size(), 1);
+        QCOMPARE(m_messages.shown.size(), 1);
     }
 
     void disconnectBeforeFirstTick_stopsTheCycle()
     {
         QTest::mouseClick(m_window->CmdConnect, Qt::LeftButton);
         QTest::mouseClick(m_window->CmdDisconnect, Qt::LeftButton);
-        QCOMPARE(status(), u"Disconnected"_s);
+        QCOMPARE(m_window->LblStatus->text(), u"Disconnected"_s);
         QVERIFY(!m_window->TmrComm.isActive());
         QCOMPARE(connectControls(), QList<bool>(3, true));
         QCOMPARE(m_port->openCount, 0);
     }
 
-    // A silent device keeps the upload on its last step, with no time limit.
-    void uploadLastStep_refreshesGridEveryTick_andWaitsForever()
-    {
-        QTest::mouseClick(m_window->CmdConnect, Qt::LeftButton);
-        m_deviceAnswers = false;
-        m_window->commState().CommCount = 8;
-        ModVars.StaticTripSP = 33;
-        m_window->TmrComm_Timer();
-        QCOMPARE(cells().at(3), u"33"_s);
-        QCOMPARE(m_window->GaugeStaticTrip->needleValue(), 33.0);
-        ModVars.StaticTripSP = 34;
-        ticks(20);
-        QCOMPARE(cells().at(3), u"34"_s);
-        QCOMPARE(m_window->commState().CommCount, 8);
-        QVERIFY(m_window->TmrComm.isActive());
-        QCOMPARE(m_port->writes, QList<QByteArray>(21, hexBytes("80 04 70 0C")));
-    }
-
-    // Each batch arrives before one tick of the live stream.
+    // Each batch, frames and bytes parted by a bar, arrives before one tick of the live
+    // stream. The dials mark the window once its high end is above zero.
     void live_batches_setStatusNeedleAndWindow_data()
     {
-        QTest::addColumn<QList<QByteArray>>("batches");
+        QTest::addColumn<QStringList>("batches");
         QTest::addColumn<QString>("shown");
-        QTest::addColumn<int>("needle");
-        QTest::addColumn<int>("high");
-        QTest::addColumn<int>("low");
-        QTest::addColumn<int>("left");
-        const QByteArray p42 = pressureFrame(42);
-        QTest::newRow("five bytes wait for the next tick")
-            << QList{p42} << u"Waiting for data"_s << 0 << 0 << 99 << 5;
-        QTest::newRow("a sixth byte lets them in")
-            << QList{p42, hexBytes("00")} << u"Pressure = 42 PSI"_s << 42 << 42 << 42 << 0;
-        QTest::newRow("the last frame is shown, the window spans all")
-            << QList{pressureFrame(20) + pressureFrame(61) + pressureFrame(57)}
-            << u"Pressure = 57 PSI"_s << 57 << 61 << 20 << 0;
-        QTest::newRow("above 99 is shown as 99") << QList{hexBytes("80 00 D0 96 1A 00")}
-                                                 << u"Pressure = 99 PSI"_s << 99 << 99 << 99 << 0;
-        QTest::newRow("no valid frame drops the needle, keeps the status")
-            << QList{pressureFrame(60) + pressureFrame(25), hexBytes("80 07 D0 39 10 55 66")}
-            << u"Pressure = 25 PSI"_s << 0 << 60 << 25 << 0;
-        QTest::newRow("zero pressures only leave the window unmarked")
-            << QList{pressureFrame(0) + pressureFrame(0)} << u"Pressure = 0 PSI"_s << 0 << 0 << 0
-            << 0;
+        QTest::addColumn<QList<int>>("needleHighLowLeft");
+        const auto row = [](const char* name, const char* batches, const char* shown,
+                            QList<int> needleHighLowLeft) {
+            QTest::newRow(name) << QString::fromLatin1(batches).split(u'|')
+                                << QString::fromLatin1(shown) << needleHighLowLeft;
+        };
+        row("five bytes wait for the next tick", "80 05 D0 2A 81", "Waiting for data",
+            {0, 0, 99, 5});
+        row("a sixth byte lets them in", "80 05 D0 2A 81|00", "Pressure = 42 PSI", {42, 42, 42, 0});
+        row("the last frame is shown, the window spans all",
+            "80 05 D0 14 97 80 05 D0 3D 6E 80 05 D0 39 72", "Pressure = 57 PSI", {57, 61, 20, 0});
+        row("above 99 is shown as 99", "80 00 D0 96 1A 00", "Pressure = 99 PSI", {99, 99, 99, 0});
+        row("no valid frame drops the needle, keeps the status",
+            "80 05 D0 3C 6F 80 05 D0 19 92|80 07 D0 39 10 55 66", "Pressure = 25 PSI",
+            {0, 60, 25, 0});
+        row("zero pressures leave the window unmarked", "80 05 D0 00 AB 80 05 D0 00 AB",
+            "Pressure = 0 PSI", {0, 0, 0, 0});
     }
 
     void live_batches_setStatusNeedleAndWindow()
     {
-        QFETCH(QList<QByteArray>, batches);
+        QFETCH(QStringList, batches);
         QFETCH(QString, shown);
-        QFETCH(int, needle);
-        QFETCH(int, high);
-        QFETCH(int, low);
-        QFETCH(int, left);
+        QFETCH(QList<int>, needleHighLowLeft);
         connectAndUpload();
-        for (const QByteArray& batch : batches) {
-            m_port->feed(batch);
+        for (const QString& batch : batches) {
+            m_port->feed(hexBytes(batch.toLatin1()));
             m_window->TmrComm_Timer();
         }
         QCOMPARE(m_port->settings(), u"57600,n,8,1"_s);
-        QCOMPARE(status(), shown);
-        QCOMPARE(m_window->GaugePressure->needleValue(), double(needle));
-        QCOMPARE(m_window->commState().MaxPressure, high);
-        QCOMPARE(m_window->commState().MinPressure, low);
-        QCOMPARE(m_port->inBufferCount(), left);
-        // The dials mark the window once its high end is above zero.
-        for (DialGauge* g : dials())
-            QCOMPARE(QPair(g->windowHigh(), g->windowLow()),
-                     high > 0 ? QPair(high, low) : QPair(0, 0));
+        QCOMPARE(m_window->LblStatus->text(), shown);
+        const CommState& comm = m_window->commState();
+        QCOMPARE((QList<int>{int(m_window->GaugePressure->needleValue()), comm.MaxPressure,
+                             comm.MinPressure, m_port->inBufferCount()}),
+                 needleHighLowLeft);
+        const QPair<int, int> marked = comm.MaxPressure > 0
+                                           ? QPair<int, int>(comm.MaxPressure, comm.MinPressure)
+                                           : QPair(0, 0);
+        for (DialGauge* g : m_window->findChildren<DialGauge*>())
+            QCOMPARE(QPair(g->windowHigh(), g->windowLow()), marked);
     }
 
-    void autoCal_narrowWindowWarns_usableWindowSetsTripsAndClearsCounters()
+    // From the set {1, 2, 9, 5, 12, 5, 5, 8, 7} and a pressure window of 60 to 20 PSI. A trip
+    // dial is dragged from the top of its scale to its end, past the highest trip.
+    void editing_keepsSetGridAndTripNeedlesInStep_data()
     {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("cells");
+        QTest::addColumn<QList<double>>("needles");
+        const auto row = [](const char* action, const char* cells, QList<double> needles) {
+            QTest::newRow(action) << QString::fromLatin1(action) << QString::fromLatin1(cells)
+                                  << needles;
+        };
+        row("grid edit", "1 2 9 5 12 5 37 8 7", {5, 5, 37});
+        row("GaugeStaticTrip", "1 2 9 99 12 5 5 8 7", {99, 5, 5});
+        row("GaugeCountTrip", "1 2 9 5 12 99 5 8 7", {5, 99, 5});
+        row("GaugeDynamicTrip", "1 2 9 5 12 5 99 8 7", {5, 5, 99});
+        row("Auto Cal", "1 2 0 40 12 30 15 0 0", {40, 30, 15});
+        row("Auto Cal, narrow window", "1 2 9 5 12 5 5 8 7", {5, 5, 5});
+        row("restore", "777 2 9 5 12 61 5 8 7", {5, 61, 5});
+    }
+
+    void editing_keepsSetGridAndTripNeedlesInStep()
+    {
+        QFETCH(QString, action);
+        QFETCH(QString, cells);
+        QFETCH(QList<double>, needles);
+        FrmPressureMonitor& w = *m_window;
         static_cast<ParameterSet&>(ModVars) = ParameterSet{1, 2, 9, 5, 12, 5, 5, 8, 7};
-        m_window->RefreshGrid();
-        m_window->commState().MaxPressure = 40;
-        m_window->commState().MinPressure = 38;
-        QTest::mouseClick(m_window->CmdAutoSet, Qt::LeftButton);
-        QCOMPARE(m_messages->texts(),
-                 QStringList{u"Pressure Window too narrow for Auto-Calibration"_s});
-        QCOMPARE(m_messages->shown.first().icon, MessageIcon::Warning);
-        QCOMPARE(cells().at(3), u"5"_s);
-
-        m_window->commState().MaxPressure = 60;
-        m_window->commState().MinPressure = 20;
-        QTest::mouseClick(m_window->CmdAutoSet, Qt::LeftButton);
-        QCOMPARE(m_messages->shown.size(), 1);
-        QCOMPARE(cells(), (QStringList{"1", "2", "0", "40", "12", "30", "15", "0", "0"}));
-        QCOMPARE(tripNeedles(), (QList<double>{40, 30, 15}));
-    }
-
-    // Pressed straight up, at 50 on the scale, dragged to 30, released.
-    void tripDialDragged_setsItsSetPointAndGrid_data()
-    {
-        QTest::addColumn<QString>("dial");
-        QTest::addColumn<int>("row");
-        QTest::newRow("static") << u"GaugeStaticTrip"_s << 4;
-        QTest::newRow("count") << u"GaugeCountTrip"_s << 6;
-        QTest::newRow("dynamic") << u"GaugeDynamicTrip"_s << 7;
-    }
-
-    void tripDialDragged_setsItsSetPointAndGrid()
-    {
-        QFETCH(QString, dial);
-        QFETCH(int, row);
-        auto* gauge = m_window->findChild<DialGauge*>(dial);
-        QVERIFY(gauge);
-        const QPoint top(gauge->width() / 2, 3);
-        QPoint at30 = top;
-        while (gauge->valueAt(at30) > 30)
-            at30 -= QPoint(1, -1);
-        QTest::mousePress(gauge, Qt::LeftButton, {}, top);
-        QTest::mouseMove(gauge, at30);
-        QTest::mouseRelease(gauge, Qt::LeftButton, {}, at30);
-        const int setPoint = qRound(gauge->needleValue());
-        QVERIFY(setPoint > 25 && setPoint <= 30);
-        QCOMPARE(cells().at(row - 1), QString::number(setPoint));
-        QCOMPARE(ModVars.value(GridRows[std::size_t(row - 1)].parameter), setPoint);
-    }
-
-    // Any edit takes the grid into the set and moves the trip needles; a restored window
-    // is redrawn from the set.
-    void gridEditAndRestore_keepSetGridAndNeedlesInStep()
-    {
-        QVERIFY(m_window->SpdEEPROM->enterText(7, u"37"_s));
-        QCOMPARE(ModVars.DynamicTripSP, 37);
-        QCOMPARE(tripNeedles(), (QList<double>{0, 0, 37}));
-        m_window->setWindowState(Qt::WindowMinimized);
-        ModVars.CountTripSP = 61;
-        ModVars.ShutDownCountSP = 777;
-        m_window->setWindowState(Qt::WindowNoState);
-        QCOMPARE(cells().mid(0, 1) + cells().mid(5, 2), (QStringList{"777", "61", "37"}));
-        QCOMPARE(tripNeedles(), (QList<double>{0, 61, 37}));
+        w.RefreshGrid();
+        w.RefreshTripNeedles();
+        w.commState().MaxPressure = 60;
+        w.commState().MinPressure = action.contains(u"narrow") ? 58 : 20;
+        if (action == u"grid edit") {
+            QVERIFY(w.SpdEEPROM->enterText(7, u"37"_s));
+        } else if (action.startsWith(u"Gauge")) {
+            auto* gauge = w.findChild<DialGauge*>(action);
+            QTest::mousePress(gauge, Qt::LeftButton, {}, QPoint(gauge->width() / 2, 3));
+            QTest::mouseMove(gauge, QPoint(gauge->width() - 1, gauge->height() - 1));
+            QTest::mouseRelease(gauge, Qt::LeftButton, {}, gauge->rect().bottomRight());
+        } else if (action.startsWith(u"Auto Cal")) {
+            QTest::mouseClick(w.CmdAutoSet, Qt::LeftButton);
+        } else {
+            w.setWindowState(Qt::WindowMinimized);
+            ModVars.CountTripSP = 61;
+            ModVars.ShutDownCountSP = 777;
+            w.setWindowState(Qt::WindowNoState);
+        }
+        QCOMPARE(this->cells().join(u' '), cells);
+        QCOMPARE(tripNeedles(), needles);
+        QCOMPARE(m_messages.texts(),
+                 action.contains(u"narrow")
+                     ? QStringList{u"Pressure Window too narrow for Auto-Calibration"_s}
+                     : QStringList());
     }
 
     void exitOrCloseBox_closesAnOpenPort_data()

@@ -80,8 +80,8 @@ private slots:
         QVERIFY(QDir(m_tree->path()).mkpath(u"Data/Sub"_s));
         QVERIFY(writeFile(m_tree->filePath(u"Data/press1.prs"_s),
                           ParamFileFormat::contents(exampleValues(), u"C:\\DATA\\PRESS1.PRS"_s)));
-        QVERIFY(writeFile(m_tree->filePath(u"Data/notes.TXT"_s), "notes"));
-        QVERIFY(writeFile(m_tree->filePath(u"Data/other.dat"_s), "other"));
+        for (const char* other : {"Data/notes.TXT", "Data/other.dat"})
+            QVERIFY(writeFile(m_tree->filePath(QString::fromLatin1(other)), "other"));
         m_startFolder = QDir::currentPath();
         QVERIFY(QDir::setCurrent(m_tree->filePath(u"Data"_s)));
         m_dosData = PathRules::folderText(DosPathMapper().toDos(QDir::currentPath())).toUpper();
@@ -101,29 +101,46 @@ private slots:
         ModVars.reset();
     }
 
-    void openOrSave_showsTheDialogOverTheMinimisedWindow_data()
+    // OK hands the typed name, upper-cased, to the read or the save, then restores the main
+    // window and unloads the dialog.
+    void openOrSave_dialogOverTheMinimisedWindow_okayRunsTheOperation_data()
     {
         QTest::addColumn<bool>("save");
         QTest::addColumn<QString>("caption");
-        QTest::newRow("Open File") << false << u"Read File"_s;
-        QTest::newRow("Save File") << true << u"Save File"_s;
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("Open File")
+            << false << u"Read File"_s << u"press1.prs"_s << u"File Access Complete...."_s;
+        QTest::newRow("Save File")
+            << true << u"Save File"_s << u"new1"_s << u"File Save Complete."_s;
     }
 
-    void openOrSave_showsTheDialogOverTheMinimisedWindow()
+    void openOrSave_dialogOverTheMinimisedWindow_okayRunsTheOperation()
     {
         QFETCH(bool, save);
         QFETCH(QString, caption);
+        QFETCH(QString, typed);
+        QFETCH(QString, message);
+        ModVars.ShutDownCountSP = 7;
         QVERIFY(openBrowser(save));
-        QCOMPARE(ModVars.FileAction, save ? 1 : 0);
         QTRY_COMPARE_WITH_TIMEOUT(browse()->windowTitle(), caption, Deadline);
         QVERIFY(m_window->windowState() & Qt::WindowMinimized);
         QCOMPARE(nameBox()->text(), m_dosData);
         QVERIFY(nameBox()->hasFocus());
         QCOMPARE(control<QComboBox>("CmbFileType")->currentText(), u"*.PRS"_s);
         QCOMPARE(listed(), QStringList{"press1.prs"});
+
+        nameBox()->setText(m_dosData.toLower() + typed);
+        QTest::mouseClick(control<QPushButton>("CmdOkay"), Qt::LeftButton);
+        QVERIFY(ModVars.ParamFileName.startsWith((m_dosData + typed).toUpper()));
+        QCOMPARE(m_messages.texts(), QStringList{message});
+        QCOMPARE(m_window->SpdEEPROM->cellText(1), save ? u"7"_s : u"5000"_s);
+        QCOMPARE(QFile::exists(m_tree->filePath(u"Data/NEW1.PRS"_s)), save);
+        QVERIFY(!(m_window->windowState() & Qt::WindowMinimized));
+        QTRY_VERIFY_WITH_TIMEOUT(!browse(), Deadline);
     }
 
-    // No step: the dialog's own *.PRS; each step down picks the next type in the list.
+    // Each step down the file types picks the next one; a click on a file names it.
     void fileTypePicked_listsMatchingFilesWithoutRegardToCase_data()
     {
         QTest::addColumn<int>("steps");
@@ -150,79 +167,27 @@ private slots:
         QCOMPARE(nameBox()->cursorPosition(), nameBox()->text().size());
     }
 
-    void folderOpened_updatesFileListAndNameBox()
+    // Cancel only hides the dialog: the next opening keeps its folder and type. The close
+    // box unloads it.
+    void cancelKeepsFolderAndType_closeBoxUnloads()
     {
         QVERIFY(openBrowser(true));
         auto* folders = control<QTreeWidget>("DirPick");
         QCOMPARE(folders->topLevelItem(0)->text(0), u"C:\\"_s);
-        const QList<QTreeWidgetItem*> sub =
-            folders->findItems(u"Sub"_s, Qt::MatchExactly | Qt::MatchRecursive);
-        QCOMPARE(sub.size(), 1);
         folders->setFocus();
-        folders->setCurrentItem(sub.first());
+        folders->setCurrentItem(folders->findItems(u"Sub"_s, Qt::MatchRecursive).value(0));
         QTest::keyClick(folders, Qt::Key_Return);
         QTRY_COMPARE_WITH_TIMEOUT(nameBox()->text(), m_dosData + "SUB\\", Deadline);
         QVERIFY(listed().isEmpty());
-        QVERIFY(browse()->currentFolder().endsWith(QLatin1String("/Data/Sub")));
-    }
-
-    void cancel_hidesAndKeepsFolderAndType()
-    {
-        QVERIFY(openBrowser(false));
-        pickFileType(2);
+        pickFileType(3);
         QTest::mouseClick(control<QPushButton>("CmdCancel"), Qt::LeftButton);
         QVERIFY(browse()->isHidden());
         QVERIFY(!(m_window->windowState() & Qt::WindowMinimized));
 
-        QTest::mouseClick(m_window->CmdSave, Qt::LeftButton);
-        QTRY_COMPARE_WITH_TIMEOUT(browse()->windowTitle(), u"Save File"_s, Deadline);
-        QCOMPARE(browse()->filePattern(), u"*.txt"_s);
-        QCOMPARE(listed(), QStringList{"notes.TXT"});
-        QVERIFY(m_messages.shown.isEmpty());
-    }
-
-    void reactivation_dropsTypedText()
-    {
-        QVERIFY(openBrowser(false));
-        QTest::keyClicks(nameBox(), u"X.PRS"_s);
-        QCOMPARE(nameBox()->text(), m_dosData + "X.PRS");
-        m_window->activateWindow();
-        QTRY_VERIFY_WITH_TIMEOUT(!browse()->isActiveWindow(), Deadline);
-        browse()->activateWindow();
-        QTRY_COMPARE_WITH_TIMEOUT(nameBox()->text(), m_dosData, Deadline);
-    }
-
-    void okayOnRead_readsTypedLowerCaseNameAndUnloads()
-    {
-        QVERIFY(openBrowser(false));
-        nameBox()->setText(m_dosData.toLower() + "press1.prs");
-        QTest::mouseClick(control<QPushButton>("CmdOkay"), Qt::LeftButton);
-        QCOMPARE(ModVars.ParamFileName, m_dosData + "PRESS1.PRS");
-        QCOMPARE(m_messages.texts(), QStringList{"File Access Complete...."});
-        QCOMPARE(static_cast<ParameterSet&>(ModVars), exampleValues());
-        QCOMPARE(m_window->SpdEEPROM->cellText(1), u"5000"_s);
-        QVERIFY(!(m_window->windowState() & Qt::WindowMinimized));
-        QTRY_VERIFY_WITH_TIMEOUT(!browse(), Deadline);
-    }
-
-    void okayOnSave_savesAndNextOpeningStartsFresh()
-    {
-        QVERIFY(openBrowser(true));
-        pickFileType(3);
-        nameBox()->setText(m_dosData + "new1");
-        QTest::mouseClick(control<QPushButton>("CmdOkay"), Qt::LeftButton);
-        QCOMPARE(m_messages.texts(), QStringList{"File Save Complete."});
-        QVERIFY(QFile::exists(m_tree->filePath(u"Data/NEW1.PRS"_s)));
-        QTRY_VERIFY_WITH_TIMEOUT(!browse(), Deadline);
-
-        QVERIFY(openBrowser(false));
-        QCOMPARE(browse()->currentFolder(), QDir::currentPath());
-        QCOMPARE(listed(), QStringList({"NEW1.PRS", "press1.prs"}));
-    }
-
-    void closeBox_restoresMainWindowAndUnloads()
-    {
-        QVERIFY(openBrowser(false));
+        QTest::mouseClick(m_window->CmdOpen, Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(browse()->windowTitle(), u"Read File"_s, Deadline);
+        QVERIFY(browse()->currentFolder().endsWith(QLatin1String("/Data/Sub")));
+        QCOMPARE(browse()->filePattern(), u"*.*"_s);
         browse()->close();
         QVERIFY(!(m_window->windowState() & Qt::WindowMinimized));
         QTRY_VERIFY_WITH_TIMEOUT(!browse(), Deadline);

@@ -82,8 +82,12 @@ private slots:
     {
         m_tree = std::make_unique<QTemporaryDir>();
         QVERIFY(m_tree->isValid());
-        for (const char* folder : {"Data", "My.Dir", "Empty"})
+        for (const char* folder :
+             {"Data", "My.Dir", "Empty", "Cases/Exact/MIXED", "Cases/Exact/Mixed",
+              "Cases/Exact/mixed", "Cases/mixed", "Cases/Mixed"})
             QVERIFY(QDir(m_tree->path()).mkpath(QString::fromLatin1(folder)));
+        for (const char* file : {"Cases/press1.prs", "Cases/Exact/MIXED/inner.prs"})
+            QVERIFY(writeFile(host(QString::fromLatin1(file)), "old contents"));
         m_dosRoot = PathRules::folderText(m_mapper.toDos(m_tree->path())).toUpper();
         m_log.clear();
         m_messages = std::make_unique<LoggingMessageBoxes>(m_log);
@@ -101,37 +105,83 @@ private slots:
         m_tree.reset();
     }
 
-    // An empty saved name: the entry is refused and nothing is written.
+    void pathRules_driveFormTitleAndExtension_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<bool>("driveForm");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("completed");
+        QTest::newRow("with extension")
+            << u"C:\\DATA\\PRESS1.TXT"_s << true << u"PRESS1.TXT"_s << u"C:\\DATA\\PRESS1.TXT"_s;
+        QTest::newRow("folder without dot")
+            << u"C:\\DATA\\"_s << true << QString() << u"C:\\DATA\\.PRS"_s;
+        QTest::newRow("folder with dot")
+            << u"C:\\MY.DIR\\"_s << true << QString() << u"C:\\MY.DIR\\"_s;
+        QTest::newRow("lower case title")
+            << u"C:\\data\\press1.prs"_s << true << u"PRESS1.PRS"_s << u"C:\\data\\press1.prs"_s;
+    }
+
+    void pathRules_driveFormTitleAndExtension()
+    {
+        QFETCH(QString, path);
+        QFETCH(bool, driveForm);
+        QFETCH(QString, title);
+        QFETCH(QString, completed);
+        QCOMPARE(PathRules::hasDriveForm(path), driveForm);
+        QCOMPARE(PathRules::titleOf(path), title);
+        QCOMPARE(PathRules::withDefaultExtension(path), completed);
+        QCOMPARE(PathRules::folderText(u"C:\\"_s), u"C:\\"_s);
+        QCOMPARE(PathRules::folderText(u"C:\\DATA"_s), u"C:\\DATA\\"_s);
+    }
+
+    void toHost_upperCaseEntry_findsMixedCaseEntries_data()
+    {
+        QTest::addColumn<QString>("dos");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("file in folder") << u"CASES\\PRESS1.PRS"_s << u"Cases/press1.prs"_s;
+        QTest::newRow("folder with dot") << u"MY.DIR"_s << u"My.Dir"_s;
+        QTest::newRow("exact match wins")
+            << u"CASES\\EXACT\\MIXED\\INNER.PRS"_s << u"Cases/Exact/MIXED/inner.prs"_s;
+        QTest::newRow("first variant in sorted order") << u"CASES\\MIXED"_s << u"Cases/Mixed"_s;
+        QTest::newRow("new file kept as typed") << u"DATA\\NEW1.PRS"_s << u"Data/NEW1.PRS"_s;
+    }
+
+    void toHost_upperCaseEntry_findsMixedCaseEntries()
+    {
+        QFETCH(QString, dos);
+        QFETCH(QString, expected);
+        const DosPathMapper::HostPath mapped = m_mapper.toHost(m_dosRoot + dos);
+        QVERIFY(!mapped.error);
+        QCOMPARE(mapped.path, host(expected));
+    }
+
+    // An empty saved name: the entry is refused and nothing is written. The process file
+    // system takes no new files, not even from the superuser.
     void save_entry_givesFileNamedByThePathRules_data()
     {
         QTest::addColumn<QString>("entry");
         QTest::addColumn<QString>("folder");
-        QTest::addColumn<QStringList>("files");
         QTest::addColumn<QString>("saved");
-        QTest::newRow("no dot gets .PRS")
-            << u"DATA\\PRESS1"_s << u"Data"_s << QStringList{"PRESS1.PRS"} << u"DATA\\PRESS1.PRS"_s;
-        QTest::newRow("dot in folder only, no extension")
-            << u"MY.DIR\\PRESS1"_s << u"My.Dir"_s << QStringList{"PRESS1"} << u"MY.DIR\\PRESS1"_s;
-        QTest::newRow("lower case, saved under its upper-case name")
-            << u"data\\press9"_s << u"Data"_s << QStringList{"PRESS9.PRS"} << u"DATA\\PRESS9.PRS"_s;
-        QTest::newRow("missing folder")
-            << u"NOPE\\PRESS1"_s << u"Data"_s << QStringList() << QString();
-        QTest::newRow("wildcard name")
-            << u"DATA\\*.PRS"_s << u"Data"_s << QStringList() << QString();
-        QTest::newRow("name of a folder") << u"MY.DIR"_s << u"Data"_s << QStringList() << QString();
-        // The process file system takes no new files, not even from the superuser.
-        QTest::newRow("folder that takes no files")
-            << u"C:\\PROC\\PRESS1"_s << u"Data"_s << QStringList() << QString();
+        const auto row = [](const char* name, const char* entry, const char* folder,
+                            const char* saved) { QTest::newRow(name) << entry << folder << saved; };
+        row("no dot gets .PRS", "DATA\\PRESS1", "Data", "DATA\\PRESS1.PRS");
+        row("dot in folder only, no extension", "MY.DIR\\PRESS1", "My.Dir", "MY.DIR\\PRESS1");
+        row("lower case, saved under its upper-case name", "data\\press9", "Data",
+            "DATA\\PRESS9.PRS");
+        row("missing folder", "NOPE\\PRESS1", "Data", "");
+        row("wildcard name", "DATA\\*.PRS", "Data", "");
+        row("name of a folder", "MY.DIR", "Data", "");
+        row("folder that takes no files", "C:\\PROC\\PRESS1", "Data", "");
     }
 
     void save_entry_givesFileNamedByThePathRules()
     {
         QFETCH(QString, entry);
         QFETCH(QString, folder);
-        QFETCH(QStringList, files);
         QFETCH(QString, saved);
         save(entry);
-        QCOMPARE(filesIn(folder), files);
+        const QStringList files = filesIn(folder);
+        QCOMPARE(files, saved.isEmpty() ? QStringList() : QStringList{saved.section(u'\\', -1)});
         if (saved.isEmpty()) {
             QCOMPARE(m_log, QStringList{CreateError});
             return;
@@ -155,11 +205,14 @@ private slots:
         QTest::addColumn<QString>("entry");
         QTest::addColumn<QString>("saveMessage");
         QTest::addColumn<QString>("readMessage");
-        QTest::newRow("root only") << u"C:\\"_s << FormatMessage + "4" << FormatMessage;
-        QTest::newRow("no drive") << u"C:PRESS1.PRS"_s << FormatMessage + "13" << FormatMessage;
-        QTest::newRow("forward slashes") << u"C:/TMP/X"_s << FormatMessage + "9" << FormatMessage;
-        QTest::newRow("empty") << QString() << FormatMessage + "1" << FormatMessage;
-        QTest::newRow("unknown drive") << u"Q:\\DATA\\PRESS1.PRS"_s << NoSuchFolder << NoSuchFolder;
+        const auto row = [](const char* entry, const QString& save, const QString& read) {
+            QTest::newRow(entry) << QString::fromLatin1(entry) << save << read;
+        };
+        row("C:\\", FormatMessage + "4", FormatMessage);
+        row("C:PRESS1.PRS", FormatMessage + "13", FormatMessage);
+        row("C:/TMP/X", FormatMessage + "9", FormatMessage);
+        row("", FormatMessage + "1", FormatMessage);
+        row("Q:\\DATA\\PRESS1.PRS", NoSuchFolder, NoSuchFolder);
     }
 
     void entryWithoutDrivePath_isRefusedBothWays()
@@ -180,17 +233,18 @@ private slots:
         QTest::addColumn<MessageAnswer>("answer");
         QTest::addColumn<int>("failingLine");
         QTest::addColumn<QStringList>("log");
+        const auto row = [](const char* name, const char* entry, MessageAnswer answer,
+                            int failingLine, const QStringList& log) {
+            QTest::newRow(name) << QString::fromLatin1(entry) << answer << failingLine << log;
+        };
         const QStringList asked{ReplaceQuestion};
-        QTest::newRow("no") << u"DATA\\PRESS1"_s << MessageAnswer::No << 0 << asked;
-        QTest::newRow("no, lower case") << u"data\\press1.prs"_s << MessageAnswer::No << 0 << asked;
-        QTest::newRow("yes") << u"DATA\\PRESS1"_s << MessageAnswer::Yes << 0
-                             << asked + QStringList{"<busy>", "<default>", SaveComplete};
-        QTest::newRow("yes, write fails halfway")
-            << u"DATA\\PRESS1"_s << MessageAnswer::Yes << 7
-            << asked + QStringList{"<busy>", "Error creating file", "<default>"};
-        QTest::newRow("new file, write fails at once")
-            << u"DATA\\PRESS2"_s << MessageAnswer::Yes << 1
-            << QStringList{"<busy>", "Error creating file", "<default>"};
+        const QStringList failed{"<busy>", "Error creating file", "<default>"};
+        row("no", "DATA\\PRESS1", MessageAnswer::No, 0, asked);
+        row("no, lower case", "data\\press1.prs", MessageAnswer::No, 0, asked);
+        row("yes", "DATA\\PRESS1", MessageAnswer::Yes, 0,
+            asked + QStringList{"<busy>", "<default>", SaveComplete});
+        row("yes, write fails halfway", "DATA\\PRESS1", MessageAnswer::Yes, 7, asked + failed);
+        row("new file, write fails at once", "DATA\\PRESS2", MessageAnswer::Yes, 1, failed);
     }
 
     void save_overExistingFile_asksFirst_andReplacesItWhole()
@@ -222,12 +276,13 @@ private slots:
         QTest::addColumn<QStringList>("log");
         const QStringList missing{NoSuchFile};
         const QStringList failed{"<busy>", "<default>", ReadFailed};
-        QTest::newRow("value too wide part way") << u"DATA\\PRESS1.PRS"_s << failed;
-        QTest::newRow("missing file") << u"DATA\\PRESS2.PRS"_s << missing;
-        QTest::newRow("missing folder") << u"NOPE\\PRESS1.PRS"_s << missing;
-        QTest::newRow("wildcard") << u"DATA\\*.PRS"_s << missing;
-        QTest::newRow("folder holding files") << u"DATA\\"_s << missing;
-        QTest::newRow("folder without files") << u"EMPTY\\"_s << failed;
+        for (const auto& [entry, log] : {std::pair{"DATA\\PRESS1.PRS", failed},
+                                         {"DATA\\PRESS2.PRS", missing},
+                                         {"NOPE\\PRESS1.PRS", missing},
+                                         {"DATA\\*.PRS", missing},
+                                         {"DATA\\", missing},
+                                         {"EMPTY\\", failed}})
+            QTest::newRow(entry) << QString::fromLatin1(entry) << log;
     }
 
     void read_failure_changesNoParameter()

@@ -1,0 +1,106 @@
+#include "AutoCalibration.h"
+#include "ParameterSync.h"
+#include "TestSupport.h"
+
+#include <QTest>
+
+#include <limits>
+
+class TestParameterEditing : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    // No trips: the window is refused and the set left as it was.
+    void autoCal_pressureWindow_givesTripsAndClearsCounters_orIsRefused_data()
+    {
+        QTest::addColumn<int>("maxPressure");
+        QTest::addColumn<int>("minPressure");
+        QTest::addColumn<QList<int>>("trips"); // static, count, dynamic
+        const auto row = [](const char* name, int max, int min, QList<int> trips) {
+            QTest::newRow(name) << max << min << trips;
+        };
+        row("60/20 whole results", 60, 20, {40, 30, 15});
+        row("25/20 half to even", 25, 20, {22, 21, 15});
+        row("26/21 half to even upward", 26, 21, {24, 22, 16});
+        row("10/5 narrowest usable", 10, 5, {8, 6, 4});
+        row("99/94 top of the dial", 99, 94, {96, 95, 70});
+        row("width 4", 10, 6, {});
+        row("constant pressure", 50, 50, {});
+        row("right after connect", 0, 99, {});
+        row("high end at zero", 0, -10, {});
+        row("too wide for 16 bits", std::numeric_limits<std::int16_t>::max(),
+            std::numeric_limits<std::int16_t>::min(), {});
+    }
+
+    void autoCal_pressureWindow_givesTripsAndClearsCounters_orIsRefused()
+    {
+        QFETCH(int, maxPressure);
+        QFETCH(int, minPressure);
+        QFETCH(QList<int>, trips);
+        ParameterSet set = exampleValues();
+        QCOMPARE(applyAutoCalibration(set, std::int16_t(maxPressure), std::int16_t(minPressure)),
+                 !trips.isEmpty());
+        ParameterSet expected = exampleValues();
+        if (!trips.isEmpty())
+            expected = {5000,
+                        4500,
+                        0,
+                        std::int16_t(trips[0]),
+                        10,
+                        std::int16_t(trips[2]),
+                        std::int16_t(trips[1]),
+                        0,
+                        0};
+        QCOMPARE(set, expected);
+    }
+
+    // Row 6 shows the count trip and row 7 the dynamic trip, the reverse of the canonical
+    // order; reading back takes all nine cells, whichever one changed. Set-points start at
+    // 2, trips end at 99, the timer at 255, fault counts at 65535 and other counts at 9999999.
+    void grid_rowsShowReadBackAndLimitTheirParameters()
+    {
+        SpreadGrid grid;
+        grid.setRows(gridRowSpecs());
+        const ParameterSet distinct{1000001, 1000002, 1000003, 44, 55, 66, 77, 60008, 60009};
+        refreshGrid(grid, distinct);
+        QStringList shown;
+        for (int row = 1; row <= ParameterCount; ++row)
+            shown << grid.cellText(row);
+        QCOMPARE(shown, (QStringList{"1000001", "1000002", "1000003", "44", "55", "77", "66",
+                                     "60008", "60009"}));
+        ParameterSet back;
+        readGridBack(grid, back);
+        QCOMPARE(back, distinct);
+
+        const QList<QPair<int, int>> ranges{{2, 9999999}, {2, 9999999}, {0, 9999999},
+                                            {0, 99},      {0, 255},     {0, 99},
+                                            {0, 99},      {0, 65535},   {0, 65535}};
+        for (int row = 1; row <= ParameterCount; ++row) {
+            const auto [lowest, highest] = ranges[row - 1];
+            QVERIFY(!grid.enterText(row, QString::number(lowest - 1)));
+            QVERIFY(!grid.enterText(row, QString::number(highest + 1)));
+            QVERIFY(grid.enterText(row, QString::number(lowest)));
+            QVERIFY(grid.enterText(row, QString::number(highest)));
+        }
+    }
+
+    // A needle past the highest trip is put back there; halves round to the even neighbour.
+    void needleReleased_givesRoundedSetPoint()
+    {
+        DialGauge gauge;
+        QList<int> setPoints;
+        for (double released : {99.7, 42.5, 43.5, 42.6, 42.4, 0.5}) {
+            gauge.setNeedleValue(released);
+            setPoints << takeNeedleSetPoint(gauge);
+        }
+        QCOMPARE(setPoints, (QList<int>{99, 42, 44, 43, 42, 0}));
+        QCOMPARE(gauge.needleValue(), 0.5);
+        gauge.setNeedleValue(99.7);
+        takeNeedleSetPoint(gauge);
+        QCOMPARE(gauge.needleValue(), 99.0);
+    }
+};
+
+QTEST_MAIN(TestParameterEditing)
+#include "tst_ParameterEditing.moc"
