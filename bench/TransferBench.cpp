@@ -131,7 +131,7 @@ int main(int argc, char* argv[])
             if (upload.seconds < 0 || live.seconds < 0 || download.seconds < 0 ||
                 liveAgain.seconds < 0 || !messages.shown.isEmpty()) {
                 std::fprintf(stderr, "transfer bench: run %d did not finish (%s)\n", run + 1,
-                             qPrintable(messages.texts().join(QStringLiteral(", "))));
+                             qPrintable(messages.texts.join(QStringLiteral(", "))));
                 status = 1;
                 break;
             }

@@ -142,7 +142,7 @@ private Q_SLOTS:
         QVERIFY(!w.CmdConnect->isEnabled());
         // The live stream resumes.
         QTRY_VERIFY_WITH_TIMEOUT(w.LblStatus->text().startsWith(u"Pressure = "_s), Deadline);
-        QVERIFY2(m_messages->shown.isEmpty(), qPrintable(m_messages->texts().join(u'|')));
+        QVERIFY2(m_messages->shown.isEmpty(), qPrintable(m_messages->texts.join(u'|')));
     }
 };
 

@@ -13,27 +13,22 @@ public:
     void setProgress(int value) override { progress.append(value); }
     void setConnectControlsEnabled(bool enabled) override
     {
-        connectEnabled = enabled;
-        downloadEnabled = enabled;
+        connectEnabled = downloadEnabled = enabled;
     }
     void setDownloadEnabled(bool enabled) override { downloadEnabled = enabled; }
     void setTimerEnabled(bool on) override { timerOn = on; }
     bool timerEnabled() const override { return timerOn; }
-    void setTimerInterval(int milliseconds) override { interval = milliseconds; }
-    void setLiveNeedle(int pressure) override { needle = pressure; }
-    void markPressureWindow(int high, int low) override { windowMarks.append({high, low}); }
-    void RefreshGrid() override { refreshes.append(QStringLiteral("grid")); }
-    void RefreshTripNeedles() override { refreshes.append(QStringLiteral("needles")); }
+    void setTimerInterval(int) override {}
+    void setLiveNeedle(int) override {}
+    void markPressureWindow(int, int) override {}
+    void RefreshGrid() override {}
+    void RefreshTripNeedles() override {}
 
-    QString status() const { return statuses.isEmpty() ? QString() : statuses.last(); }
+    QString status() const { return statuses.value(statuses.size() - 1); }
 
     QStringList statuses;
     QList<int> progress;
     bool connectEnabled = true;
     bool downloadEnabled = true;
     bool timerOn = false;
-    int interval = 0;
-    int needle = -1;
-    QList<QPair<int, int>> windowMarks;
-    QStringList refreshes;
 };

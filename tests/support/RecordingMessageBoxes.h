@@ -3,6 +3,7 @@
 #include "MessageBoxes.h"
 
 #include <QList>
+#include <QStringList>
 
 // Message boxes for tests: records what would have been shown and answers from a
 // script (Yes when the script is empty), never blocking.
@@ -19,19 +20,13 @@ public:
     MessageAnswer show(const QString& text, MessageIcon icon, MessageButtons buttons) override
     {
         shown.append({text, icon, buttons});
+        texts.append(text);
         if (buttons == MessageButtons::Ok)
             return MessageAnswer::Ok;
         return answers.isEmpty() ? MessageAnswer::Yes : answers.takeFirst();
     }
 
-    QStringList texts() const
-    {
-        QStringList out;
-        for (const Shown& s : shown)
-            out.append(s.text);
-        return out;
-    }
-
     QList<Shown> shown;
+    QStringList texts;
     QList<MessageAnswer> answers;
 };

@@ -1,0 +1,292 @@
+#include "DeviceFrames.h"
+#include "DownloadStep.h"
+#include "FakeSerialLink.h"
+#include "RecordingCommView.h"
+#include "TestSupport.h"
+#include "UploadStep.h"
+
+#include <QTest>
+
+using P = Parameter;
+
+namespace {
+
+const QByteArray Ack = hexBytes("80 04 E0 9C");
+
+// The download writes the fault counts address 7 before address 9, the reverse of the upload.
+const QList<Parameter> RowOrder{P::ShutDownCountSP, P::WarningCountSP,    P::ActualCount,
+                                P::StaticTripSP,    P::StaticTripTimer,   P::CountTripSP,
+                                P::DynamicTripSP,   P::DynamicFaultCount, P::StaticFaultCount};
+
+} // namespace
+
+class TestTransfer : public QObject
+{
+    Q_OBJECT
+
+    FakeSerialLink m_port;
+    CommState m_comm;
+    ParameterSet m_set;
+    RecordingCommView m_view;
+
+    QByteArray rowFrame(int row) const
+    {
+        return BuildWriteRequest(RowOrder[row], m_set.value(RowOrder[row]));
+    }
+
+    void upload(int step)
+    {
+        m_comm.CommCount = static_cast<std::int16_t>(step);
+        UploadStep(step, m_port, m_comm, m_set, m_view);
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_port = FakeSerialLink();
+        m_port.setPortOpen(true);
+        m_comm = CommState();
+        m_set = exampleValues();
+        m_view = RecordingCommView();
+    }
+
+    // An empty frame: the value does not fit its data bytes, and nothing is built.
+    void writeRequests_encodeValueMostSignificantFirst_orFail_data()
+    {
+        QTest::addColumn<Parameter>("parameter");
+        QTest::addColumn<int>("value");
+        QTest::addColumn<QByteArray>("frame");
+        const auto row = [](const char* name, Parameter p, int value, const char* frame) {
+            QTest::newRow(name) << p << value << hexBytes(frame);
+        };
+        row("count 123456", P::ShutDownCountSP, 123456, "80 07 02 01 E2 40 54");
+        row("static trip 45", P::StaticTripSP, 45, "80 05 32 2D 1C");
+        row("static faults 1000 at address 9", P::StaticFaultCount, 1000, "80 06 92 03 E8 FD");
+        row("actual count -1 sends low 24 bits", P::ActualCount, -1, "80 07 22 FF FF FF 5A");
+        row("count 16777216 is cut to 24 bits", P::WarningCountSP, 16777216,
+            "80 07 12 00 00 00 67");
+        row("dynamic faults at address 7", P::DynamicFaultCount, 65535, "80 06 72 FF FF 0A");
+        row("count trip at address 5", P::CountTripSP, 0, "80 05 52 00 29");
+        row("one byte 256", P::StaticTripSP, 256, "");
+        row("one byte -1", P::StaticTripTimer, -1, "");
+        row("two bytes 65536", P::DynamicFaultCount, 65536, "");
+    }
+
+    void writeRequests_encodeValueMostSignificantFirst_orFail()
+    {
+        QFETCH(Parameter, parameter);
+        QFETCH(int, value);
+        QFETCH(QByteArray, frame);
+        if (frame.isEmpty())
+            QVERIFY_THROWS_EXCEPTION(FrameError, BuildWriteRequest(parameter, value));
+        else
+            QCOMPARE(hexText(BuildWriteRequest(parameter, value)), hexText(frame));
+    }
+
+    // Every position is examined, also inside a frame; bytes beyond the count are not.
+    void readReplies_decodeAndLimit_data()
+    {
+        QTest::addColumn<Parameter>("parameter");
+        QTest::addColumn<QByteArray>("batch");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QList<int>>("values");
+        const auto row = [](const char* name, Parameter p, const char* batch, QList<int> values,
+                            int count = -1) {
+            const QByteArray bytes = hexBytes(batch);
+            QTest::newRow(name) << p << bytes << (count < 0 ? int(bytes.size()) : count) << values;
+        };
+        row("9999999 kept", P::ShutDownCountSP, "80 07 01 98 96 7F CB", {9999999});
+        row("10000000 becomes 0", P::ShutDownCountSP, "80 07 01 98 96 80 CA", {0});
+        row("trip 100 held at 99", P::StaticTripSP, "80 05 31 64 E6", {99});
+        row("timer 200 kept", P::StaticTripTimer, "80 05 41 C8 72", {200});
+        row("dynamic faults FF FF", P::DynamicFaultCount, "80 06 71 FF FF 0B", {65535});
+        row("frame at the very end", P::StaticTripSP, "11 22 80 33 80 05 31 2D 1D", {45});
+        row("bytes beyond count not examined", P::StaticTripSP, "80 05 31 2D 1D", {}, 4);
+        row("two replies in order", P::StaticTripTimer, "80 05 41 0A 30 80 05 41 14 26", {10, 20});
+        row("wrong length byte accepted", P::StaticTripSP, "80 09 31 2D 19", {45});
+        row("other parameter ignored", P::ActualCount, "80 07 11 00 00 01 67", {});
+        row("wrong checksum ignored", P::StaticTripSP, "80 05 31 2D 1C", {});
+        row("start byte inside a frame", P::StaticTripSP, "80 05 31 80 CA 31 2D 58", {99, 45});
+    }
+
+    void readReplies_decodeAndLimit()
+    {
+        QFETCH(Parameter, parameter);
+        QFETCH(QByteArray, batch);
+        QFETCH(int, count);
+        QFETCH(QList<int>, values);
+        const std::vector<std::int32_t> found = ScanReadReplies(batch, count, parameter);
+        QCOMPARE(QList<int>(found.begin(), found.end()), values);
+    }
+
+    // Every batch goes through both scanners: an acknowledgement is no pressure frame and
+    // a pressure frame no acknowledgement.
+    void acksAndPressureFrames_foundByStartCommandAndChecksum_data()
+    {
+        QTest::addColumn<QByteArray>("batch");
+        QTest::addColumn<int>("acks");
+        QTest::addColumn<QList<int>>("pressures");
+        const auto row = [](const char* name, const char* batch, int acks, QList<int> pressures) {
+            QTest::newRow(name) << hexBytes(batch) << acks << pressures;
+        };
+        row("noise around an ack", "13 80 11 80 04 E0 9C 00 FF", 1, {});
+        row("ack, any length byte", "80 00 E0 A0", 1, {});
+        row("ack, bad checksum", "80 04 E0 9D", 0, {});
+        row("other command", "80 04 E1 9B", 0, {});
+        row("57 PSI", "80 07 D0 39 70", 0, {57});
+        row("57, wrong checksum", "80 07 D0 39 10", 0, {});
+        row("150 unclamped here", "80 00 D0 96 1A", 0, {150});
+        row("two frames", "80 07 D0 39 70 80 07 D0 3A 6F", 0, {57, 58});
+        row("start byte as pressure", "80 00 D0 80 30", 0, {128});
+    }
+
+    void acksAndPressureFrames_foundByStartCommandAndChecksum()
+    {
+        QFETCH(QByteArray, batch);
+        QFETCH(int, acks);
+        QFETCH(QList<int>, pressures);
+        QCOMPARE(CountWriteAcks(batch, int(batch.size())), acks);
+        const std::vector<std::uint8_t> found = ScanPressureFrames(batch, int(batch.size()));
+        QCOMPARE(QList<int>(found.begin(), found.end()), pressures);
+    }
+
+    // Steps 6 and 7 show the same text, and the fault counts are read address 9 first.
+    void uploadStep_unanswered_repeatsItsRequestWithoutAdvancing_data()
+    {
+        QTest::addColumn<int>("step");
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<QByteArray>("request");
+        const char* requests[] = {"80 04 00 7C", "80 04 10 6C", "80 04 20 5C",
+                                  "80 04 30 4C", "80 04 40 3C", "80 04 50 2C",
+                                  "80 04 60 1C", "80 04 90 EC", "80 04 70 0C"};
+        const char* statuses[] = {
+            "Uploading SDC",      "Uploading WC",           "Uploading Count",
+            "Uploading Static P", "Uploading Static Timer", "Uploading Count SP",
+            "Uploading DT SP",    "Uploading DT SP",        "Uploading ST SP"};
+        for (int step = 0; step < 9; ++step)
+            QTest::addRow("step %d", step)
+                << step << QString::fromLatin1(statuses[step]) << hexBytes(requests[step]);
+    }
+
+    void uploadStep_unanswered_repeatsItsRequestWithoutAdvancing()
+    {
+        QFETCH(int, step);
+        QFETCH(QString, status);
+        QFETCH(QByteArray, request);
+        m_port.feed(request.left(3));
+        for (int tick = 0; tick < 3; ++tick)
+            upload(step);
+        QCOMPARE(m_port.settingsHistory, QStringList(3, u"9600,n,8,1"_s));
+        QCOMPARE(m_view.status(), status);
+        QCOMPARE(hexText(m_port.allWritten()), hexText(request.repeated(3)));
+        QCOMPARE(m_comm.CommCount, step);
+        QCOMPARE(m_set, exampleValues());
+        // Fewer bytes than a reply are left waiting for the next tick.
+        QCOMPARE(m_port.inBufferCount(), 3);
+    }
+
+    // A value of -1: the step takes nothing and does not advance.
+    void uploadStep_replyBatch_setsOnlyItsParameter_data()
+    {
+        QTest::addColumn<int>("step");
+        QTest::addColumn<Parameter>("parameter");
+        QTest::addColumn<QByteArray>("batch");
+        QTest::addColumn<int>("value");
+        QTest::newRow("stale reply of the previous step dropped")
+            << 2 << P::ActualCount
+            << readReplyFrame(P::WarningCountSP, 4501) + readReplyFrame(P::ActualCount, 1235)
+            << 1235;
+        QTest::newRow("last step takes address 7, not a late address 9")
+            << 8 << P::DynamicFaultCount
+            << readReplyFrame(P::StaticFaultCount, 4) + readReplyFrame(P::DynamicFaultCount, 5)
+            << 5;
+        QTest::newRow("only another step's reply")
+            << 1 << P::WarningCountSP << readReplyFrame(P::ActualCount, 1235) << -1;
+        QTest::newRow("a reply in two batches")
+            << 0 << P::ShutDownCountSP << readReplyFrame(P::ShutDownCountSP, 77) << 77;
+    }
+
+    void uploadStep_replyBatch_setsOnlyItsParameter()
+    {
+        QFETCH(int, step);
+        QFETCH(Parameter, parameter);
+        QFETCH(QByteArray, batch);
+        QFETCH(int, value);
+        const bool split = QByteArray(QTest::currentDataTag()).contains("two batches");
+        m_port.feed(split ? batch.left(6) : batch);
+        upload(step);
+        if (split) {
+            QCOMPARE(m_comm.CommCount, step);
+            m_port.feed(batch.mid(6));
+            UploadStep(step, m_port, m_comm, m_set, m_view);
+        }
+        ParameterSet expected = exampleValues();
+        if (value >= 0)
+            expected.assign(parameter, value);
+        QCOMPARE(m_set, expected);
+        QCOMPARE(m_comm.CommCount, step + (value >= 0 ? 1 : 0));
+        QCOMPARE(m_port.inBufferCount(), 0);
+    }
+
+    // A frame goes out only in a tick with four bytes or more waiting: bytes of the live
+    // stream still arriving send the first row, an acknowledgement moves on to the next row,
+    // anything else repeats the row. A next row of -1: the download is complete and nothing
+    // more is written; -2: nothing is written at all.
+    void download_answerToARow_decidesWhatIsWrittenNext_data()
+    {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QByteArray>("answer");
+        QTest::addColumn<int>("next");
+        QTest::addColumn<QString>("status");
+        const auto row = [](const char* name, int row, const char* answer, int next,
+                            const char* status) {
+            QTest::newRow(name) << row << hexBytes(answer) << next << QString::fromLatin1(status);
+        };
+        const char* statuses[] = {"Writing SD SP",      "Writing Warning SP",   "Writing Count",
+                                  "Writing Static SP",  "Writing Static Timer", "Writing Count SP",
+                                  "Writing Dynamic SP", "Writing DF Count",     "Writing SF Count"};
+        row("three bytes send nothing", 0, "00 01 02", -2, "Downloading Data");
+        row("live bytes send the first row", 0, "80 07 D0 39 70", 0, statuses[0]);
+        for (int acked = 0; acked < 8; ++acked)
+            QTest::addRow("row %d acknowledged", acked)
+                << acked << Ack << acked + 1 << QString::fromLatin1(statuses[acked + 1]);
+        row("last row acknowledged", 8, "80 04 E0 9C", -1, "Download Complete");
+        row("noise repeats the row", 2, "12 34 56 78", 2, "Writing Count");
+        row("noise around a good ack", 3, "55 80 04 E0 9C AA 80", 4, "Writing Static Timer");
+        row("duplicate acks advance one row only", 5, "80 04 E0 9C 80 04 E0 9C", 6,
+            "Writing Dynamic SP");
+        row("duplicate acks on the last row complete", 8, "80 04 E0 9C 80 04 E0 9C", -1,
+            "Download Complete");
+        row("row beyond nine completes", 12, "00 00 00 00", -1, "Download Complete");
+        row("value too wide for its frame", 3, "80 04 E0 9C", 4, "");
+    }
+
+    void download_answerToARow_decidesWhatIsWrittenNext()
+    {
+        QFETCH(int, row);
+        QFETCH(QByteArray, answer);
+        QFETCH(int, next);
+        QFETCH(QString, status);
+        startDownload(m_comm, m_view);
+        QVERIFY(m_view.timerOn && !m_view.connectEnabled && !m_view.downloadEnabled);
+        m_comm.CommWriteState = static_cast<std::int16_t>(row);
+        m_port.feed(answer);
+        if (status.isEmpty()) {
+            m_set.StaticTripTimer = 300;
+            QVERIFY_THROWS_EXCEPTION(FrameError, DownloadStep(m_port, m_comm, m_set, m_view));
+            QVERIFY(m_port.writes.isEmpty());
+            return;
+        }
+        DownloadStep(m_port, m_comm, m_set, m_view);
+        QCOMPARE(m_view.status(), status);
+        QCOMPARE(m_port.writes, next < 0 ? QList<QByteArray>{} : QList{rowFrame(next)});
+        QCOMPARE(m_comm.CommWriteState, next == -2 ? row : std::max(next, 0));
+        QCOMPARE(m_comm.CommAction, next == -1 ? 1 : 2);
+        const QList<int> progress{0, 12, 25, 38, 50, 62, 75, 88, 100};
+        QCOMPARE(m_view.progress.last(), next < 0 ? 0 : progress[next]);
+        QCOMPARE(m_view.downloadEnabled, next == -1);
+    }
+};
+
+QTEST_APPLESS_MAIN(TestTransfer)
+#include "tst_Transfer.moc"
