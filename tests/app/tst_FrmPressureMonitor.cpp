@@ -1,4 +1,4 @@
-#include "DeviceFrames.h"
+#include "DeviceProtocol.h"
 #include "DialGauge.h"
 #include "DosPathMapper.h"
 #include "FakeSerialLink.h"
@@ -39,6 +39,9 @@ class TestFrmPressureMonitor : public QObject
 {
     Q_OBJECT
 
+    DeviceMemory m_memory{exampleValues()};
+    std::mt19937 m_random;
+    DeviceProtocol m_device{m_memory, FaultSettings{}, m_random};
     FakeSerialLink* m_port = nullptr;
     RecordingMessageBoxes m_messages;
     std::unique_ptr<FrmPressureMonitor> m_window;
@@ -135,15 +138,10 @@ private Q_SLOTS:
         m_messages = {};
         auto port = std::make_unique<FakeSerialLink>();
         m_port = port.get();
-        // The fake device answers every read request from the example values and every
-        // write request with one acknowledgement, at once.
+        // The simulated device answers at once, from the example values.
         m_port->onOutput = [this](const QByteArray& frame) {
-            for (int i = 0; i < ParameterCount; ++i) {
-                if (frame == BuildReadRequest(Parameter(i)))
-                    m_port->feed(readReplyFrame(Parameter(i), exampleValues().value(Parameter(i))));
-            }
-            if (frame.size() > 2 && (frame[2] & 0x0F) == 2)
-                m_port->feed(hexBytes("80 04 E0 9C"));
+            for (const QByteArray& answer : m_device.receive(frame).answers)
+                m_port->feed(answer);
         };
         PortNames names;
         names.setOverride(2, u"/dev/ttyUSB0"_s);
@@ -241,6 +239,8 @@ private Q_SLOTS:
         QCOMPARE(m_port->settings(), u"9600,n,8,1"_s);
         connectAndUpload();
         QCOMPARE(m_messages.shown.size(), 1);
+        m_window->close();
+        QVERIFY(!m_port->portOpen() && !m_window->TmrComm.isActive());
     }
 
     void disconnectBeforeFirstTick_stopsTheCycle()
@@ -299,6 +299,10 @@ private Q_SLOTS:
                                            : QPair(0, 0);
         for (DialGauge* g : m_window->findChildren<DialGauge*>())
             QCOMPARE(QPair(g->windowHigh(), g->windowLow()), marked);
+
+        // Exit stops the cycle and closes the port.
+        QTest::mouseClick(m_window->CmdExit, Qt::LeftButton);
+        QVERIFY(!m_port->portOpen() && !m_window->TmrComm.isActive() && !m_window->isVisible());
     }
 
     // From the set {1, 2, 9, 5, 12, 5, 5, 8, 7} and a pressure window of 60 to 20 PSI. A trip
@@ -446,25 +450,6 @@ private Q_SLOTS:
         QVERIFY(!(m_window->windowState() & Qt::WindowMinimized));
         QTRY_VERIFY_WITH_TIMEOUT(!browse(), Deadline);
         QVERIFY(m_messages.shown.isEmpty());
-    }
-    void exitOrCloseBox_closesAnOpenPort_data()
-    {
-        QTest::addColumn<bool>("closeBox");
-        QTest::newRow("Exit") << false;
-        QTest::newRow("close box") << true;
-    }
-
-    void exitOrCloseBox_closesAnOpenPort()
-    {
-        QFETCH(bool, closeBox);
-        connectAndUpload();
-        if (closeBox)
-            m_window->close();
-        else
-            QTest::mouseClick(m_window->CmdExit, Qt::LeftButton);
-        QVERIFY(!m_port->portOpen());
-        QVERIFY(!m_window->TmrComm.isActive());
-        QVERIFY(!m_window->isVisible());
     }
 };
 

@@ -162,27 +162,6 @@ private slots:
         m_tree.reset();
     }
 
-    void toHost_upperCaseEntry_findsMixedCaseEntries_data()
-    {
-        QTest::addColumn<QString>("dos");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("file in folder") << u"CASES\\PRESS1.PRS"_s << u"Cases/press1.prs"_s;
-        QTest::newRow("folder with dot") << u"MY.DIR"_s << u"My.Dir"_s;
-        QTest::newRow("exact match wins")
-            << u"CASES\\EXACT\\MIXED\\INNER.PRS"_s << u"Cases/Exact/MIXED/inner.prs"_s;
-        QTest::newRow("first variant in sorted order") << u"CASES\\MIXED"_s << u"Cases/Mixed"_s;
-        QTest::newRow("new file kept as typed") << u"DATA\\NEW1.PRS"_s << u"Data/NEW1.PRS"_s;
-    }
-
-    void toHost_upperCaseEntry_findsMixedCaseEntries()
-    {
-        QFETCH(QString, dos);
-        QFETCH(QString, expected);
-        const DosPathMapper::HostPath mapped = m_mapper.toHost(m_dosRoot + dos);
-        QVERIFY(!mapped.error);
-        QCOMPARE(mapped.path, host(expected));
-    }
-
     // An empty saved name: the entry is refused and nothing is written. The process file
     // system takes no new files, not even from the superuser.
     void save_entry_givesFileNamedByThePathRules_data()

@@ -17,10 +17,6 @@ QString hexText(const QByteArray& bytes);
 // The values of the example parameter file (5000, 4500, 1234, 45, 10, 60, 50, 3, 0).
 ParameterSet exampleValues();
 
-// A read reply as the device sends it: the parameter's reply command, its data bytes and
-// a checksum.
-QByteArray readReplyFrame(Parameter p, std::int32_t value);
-
 // A whole file's bytes, empty when it cannot be read; and a file written anew.
 QByteArray fileContents(const QString& path);
 bool writeFile(const QString& path, const QByteArray& bytes);

@@ -1,4 +1,5 @@
 #include "DeviceFrames.h"
+#include "DeviceProtocol.h"
 #include "DownloadStep.h"
 #include "FakeSerialLink.h"
 #include "RecordingCommView.h"
@@ -194,16 +195,18 @@ private Q_SLOTS:
         QTest::addColumn<int>("value");
         QTest::newRow("stale reply of the previous step dropped")
             << 2 << P::ActualCount
-            << readReplyFrame(P::WarningCountSP, 4501) + readReplyFrame(P::ActualCount, 1235)
+            << DeviceProtocol::readReply(P::WarningCountSP, 4501) +
+                   DeviceProtocol::readReply(P::ActualCount, 1235)
             << 1235;
         QTest::newRow("last step takes address 7, not a late address 9")
             << 8 << P::DynamicFaultCount
-            << readReplyFrame(P::StaticFaultCount, 4) + readReplyFrame(P::DynamicFaultCount, 5)
+            << DeviceProtocol::readReply(P::StaticFaultCount, 4) +
+                   DeviceProtocol::readReply(P::DynamicFaultCount, 5)
             << 5;
         QTest::newRow("only another step's reply")
-            << 1 << P::WarningCountSP << readReplyFrame(P::ActualCount, 1235) << -1;
+            << 1 << P::WarningCountSP << DeviceProtocol::readReply(P::ActualCount, 1235) << -1;
         QTest::newRow("a reply in two batches")
-            << 0 << P::ShutDownCountSP << readReplyFrame(P::ShutDownCountSP, 77) << 77;
+            << 0 << P::ShutDownCountSP << DeviceProtocol::readReply(P::ShutDownCountSP, 77) << 77;
     }
 
     void uploadStep_replyBatch_setsOnlyItsParameter()
