@@ -361,68 +361,56 @@ private Q_SLOTS:
 
     // OK hands the typed name, upper-cased, to the read or the save, then restores the main
     // window and unloads the dialog.
+    // Each step down the file types picks the next one, whose files are listed without
+    // regard to case; a click on a file names it. OK hands the typed name, upper-cased, to
+    // the read or the save, then restores the main window and unloads the dialog.
     void openOrSave_dialogOverTheMinimisedWindow_okayRunsTheOperation_data()
     {
         QTest::addColumn<bool>("save");
-        QTest::addColumn<QString>("caption");
+        QTest::addColumn<int>("typeSteps");
+        QTest::addColumn<QStringList>("files");
         QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("Open File")
-            << false << u"Read File"_s << u"press1.prs"_s << u"File Access Complete...."_s;
-        QTest::newRow("Save File")
-            << true << u"Save File"_s << u"new1"_s << u"File Save Complete."_s;
+        QTest::newRow("Open File, PRS")
+            << false << 1 << QStringList{"press1.prs"} << u"press1.prs"_s;
+        QTest::newRow("Save File, TXT") << true << 2 << QStringList{"notes.TXT"} << u"new1"_s;
+        QTest::newRow("Save File, all")
+            << true << 3 << QStringList{"notes.TXT", "other.dat", "press1.prs"} << u"new1"_s;
     }
 
     void openOrSave_dialogOverTheMinimisedWindow_okayRunsTheOperation()
     {
         QFETCH(bool, save);
-        QFETCH(QString, caption);
+        QFETCH(int, typeSteps);
+        QFETCH(QStringList, files);
         QFETCH(QString, typed);
-        QFETCH(QString, message);
         ModVars.ShutDownCountSP = 7;
         QVERIFY(openBrowser(save));
-        QTRY_COMPARE_WITH_TIMEOUT(browse()->windowTitle(), caption, Deadline);
+        QTRY_COMPARE_WITH_TIMEOUT(browse()->windowTitle(), save ? u"Save File"_s : u"Read File"_s,
+                                  Deadline);
         QVERIFY(m_window->windowState() & Qt::WindowMinimized);
+        QCOMPARE(browse()->size(), QSize(332, 314));
         QCOMPARE(nameBox()->text(), m_dosData);
-        QVERIFY(nameBox()->hasFocus());
         QCOMPARE(control<QComboBox>("CmbFileType")->currentText(), u"*.PRS"_s);
         QCOMPARE(listed(), QStringList{"press1.prs"});
-
-        nameBox()->setText(m_dosData.toLower() + typed);
-        QTest::mouseClick(control<QPushButton>("CmdOkay"), Qt::LeftButton);
-        QVERIFY(ModVars.ParamFileName.startsWith((m_dosData + typed).toUpper()));
-        QCOMPARE(m_messages.texts, QStringList{message});
-        QCOMPARE(m_window->SpdEEPROM->cellText(1), save ? u"7"_s : u"5000"_s);
-        QCOMPARE(QFile::exists(m_tree->filePath(u"Data/NEW1.PRS"_s)), save);
-        QVERIFY(!(m_window->windowState() & Qt::WindowMinimized));
-        QTRY_VERIFY_WITH_TIMEOUT(!browse(), Deadline);
-    }
-
-    // Each step down the file types picks the next one; a click on a file names it.
-    void fileTypePicked_listsMatchingFilesWithoutRegardToCase_data()
-    {
-        QTest::addColumn<int>("steps");
-        QTest::addColumn<QStringList>("files");
-        QTest::newRow("PRS") << 1 << QStringList{"press1.prs"};
-        QTest::newRow("TXT") << 2 << QStringList{"notes.TXT"};
-        QTest::newRow("all") << 3 << QStringList{"notes.TXT", "other.dat", "press1.prs"};
-    }
-
-    void fileTypePicked_listsMatchingFilesWithoutRegardToCase()
-    {
-        QFETCH(int, steps);
-        QFETCH(QStringList, files);
-        QVERIFY(openBrowser(false));
-        pickFileType(steps);
+        pickFileType(typeSteps);
         QCOMPARE(listed(), files);
         QVERIFY(nameBox()->hasFocus());
-
         auto* list = control<QListWidget>("FilList");
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                           list->visualItemRect(list->item(0)).center());
         QCOMPARE(nameBox()->text(), m_dosData + files.first().toUpper());
         QVERIFY(nameBox()->hasFocus());
         QCOMPARE(nameBox()->cursorPosition(), nameBox()->text().size());
+
+        nameBox()->setText(m_dosData.toLower() + typed);
+        QTest::mouseClick(control<QPushButton>("CmdOkay"), Qt::LeftButton);
+        QVERIFY(ModVars.ParamFileName.startsWith((m_dosData + typed).toUpper()));
+        QCOMPARE(m_messages.texts,
+                 QStringList{save ? u"File Save Complete."_s : u"File Access Complete...."_s});
+        QCOMPARE(m_window->SpdEEPROM->cellText(1), save ? u"7"_s : u"5000"_s);
+        QCOMPARE(QFile::exists(m_tree->filePath(u"Data/NEW1.PRS"_s)), save);
+        QVERIFY(!(m_window->windowState() & Qt::WindowMinimized));
+        QTRY_VERIFY_WITH_TIMEOUT(!browse(), Deadline);
     }
 
     // Cancel only hides the dialog: the next opening keeps its folder and type. The close

@@ -77,21 +77,6 @@ const QString ReadFailed = u"Error Occured During File Read."_s;
 const QString NoSuchFile = u"The Specified File Does Not Exist."_s;
 const QString NoSuchFolder = u"The specified directory was not found."_s;
 
-// Message boxes that also note, in one log with the pointer changes, when each was shown.
-class LoggingMessageBoxes : public RecordingMessageBoxes
-{
-public:
-    explicit LoggingMessageBoxes(QStringList& log) : m_log(log) {}
-    MessageAnswer show(const QString& text, MessageIcon icon, MessageButtons buttons) override
-    {
-        m_log.append(text);
-        return RecordingMessageBoxes::show(text, icon, buttons);
-    }
-
-private:
-    QStringList& m_log;
-};
-
 } // namespace
 
 class ParamFilesTest : public QObject
@@ -100,8 +85,9 @@ class ParamFilesTest : public QObject
 
     std::unique_ptr<QTemporaryDir> m_tree;
     QString m_dosRoot; // the temporary tree as the user would type it, C:\TMP\...\ upper case
-    QStringList m_log;
-    std::unique_ptr<LoggingMessageBoxes> m_messages;
+    // The messages shown, in one list with the pointer changes.
+    RecordingMessageBoxes m_messages;
+    QStringList& m_log = m_messages.texts;
     DosPathMapper m_mapper;
     ModVarsModule m_vars;
     std::unique_ptr<ParamFileOperations> m_operations;
@@ -146,11 +132,10 @@ private slots:
         for (const char* file : {"Cases/press1.prs", "Cases/Exact/MIXED/inner.prs"})
             QVERIFY(writeFile(host(QString::fromLatin1(file)), "old contents"));
         m_dosRoot = PathRules::folderText(m_mapper.toDos(m_tree->path())).toUpper();
-        m_log.clear();
-        m_messages = std::make_unique<LoggingMessageBoxes>(m_log);
+        m_messages = {};
         m_vars.reset();
         static_cast<ParameterSet&>(m_vars) = exampleValues();
-        m_operations = std::make_unique<ParamFileOperations>(m_vars, *m_messages, m_mapper);
+        m_operations = std::make_unique<ParamFileOperations>(m_vars, m_messages, m_mapper);
         m_operations->setBusyPointer(
             [this](bool busy) { m_log.append(busy ? "<busy>" : "<default>"); });
     }
@@ -158,7 +143,6 @@ private slots:
     void cleanup()
     {
         m_operations.reset();
-        m_messages.reset();
         m_tree.reset();
     }
 
@@ -268,11 +252,11 @@ private slots:
             m_operations->setLineWriter([&](QIODevice& out, const QByteArray& line) {
                 return ++written < failingLine && ParamFileOperations::writeLine(out, line);
             });
-        m_messages->answers = {answer};
+        m_messages.answers = {answer};
         save(entry);
         QCOMPARE(m_log, log);
         if (log.contains(ReplaceQuestion))
-            QCOMPARE(m_messages->shown.first().buttons, MessageButtons::YesNo);
+            QCOMPARE(m_messages.shown.first().buttons, MessageButtons::YesNo);
         QCOMPARE(filesIn("Data"), QStringList{"PRESS1.PRS"});
         QCOMPARE(fileContents(host("Data/PRESS1.PRS")).startsWith("RX7130"),
                  log.contains(SaveComplete));
