@@ -161,6 +161,7 @@ private slots:
         // No event loop runs after the hang-up: the write itself meets the dead line.
         QTest::newRow("output at once") << u"output"_s << false << false;
         QTest::newRow("after an earlier close") << u"count"_s << true << true;
+        QTest::newRow("disconnected first") << u"none"_s << true << false;
     }
 
     void hangUp_oneFailureNamingTheDevice_thenTheLineWorksAgain()
@@ -178,17 +179,20 @@ private slots:
         // While the event loop runs, a port left open would report its failure without end.
         if (eventLoopFirst)
             QTRY_VERIFY_WITH_TIMEOUT(!link.portOpen(), Deadline);
-        const QByteArray message = failureOf([&] {
-            if (operation == u"count")
-                link.inBufferCount();
-            else if (operation == u"output")
-                link.output("x");
-            else
-                link.setPortOpen(true);
-        });
-        QVERIFY2(message.contains(m_port1.toLocal8Bit() + " stopped working"), message.data());
+        // Disconnected before any operation heard of it, the failure is forgotten.
+        if (operation != u"none") {
+            const QByteArray message = failureOf([&] {
+                if (operation == u"count")
+                    link.inBufferCount();
+                else if (operation == u"output")
+                    link.output("x");
+                else
+                    link.setPortOpen(true);
+            });
+            QVERIFY2(message.contains(m_port1.toLocal8Bit() + " stopped working"), message.data());
+            QVERIFY(failureOf([&] { link.inBufferCount(); }).contains("not open"));
+        }
         QVERIFY(!link.portOpen());
-        QVERIFY(failureOf([&] { link.inBufferCount(); }).contains("not open"));
         QCOMPARE(link.deviceFailureCount(), 1);
 
         // Disconnect, the adapter plugged in again under the same name, Connect: every byte
