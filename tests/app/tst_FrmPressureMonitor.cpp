@@ -168,10 +168,17 @@ private Q_SLOTS:
         const QPoint offCentre = w.frameGeometry().center() - w.screen()->geometry().center();
         QVERIFY(qAbs(offCentre.x()) <= 1 && qAbs(offCentre.y()) <= 1);
         QCOMPARE(w.LblStatus->text(), u"Select Port & Press CONNECT"_s);
-        QVERIFY(w.OptComm[0]->isChecked());
-        QCOMPARE(w.OptComm[0]->toolTip(), u"/dev/ttyS0"_s);
-        QCOMPARE(w.OptComm[1]->toolTip(), u"/dev/ttyUSB0"_s);
+        QStringList ports;
+        for (QRadioButton* option : w.OptComm)
+            ports << option->text() + u' ' + option->toolTip() +
+                         (option->isChecked() ? u" *"_s : u""_s);
+        QCOMPARE(ports,
+                 QStringList({u"Comm Port 1 /dev/ttyS0 *"_s, u"Comm Port 2 /dev/ttyUSB0"_s}));
         QCOMPARE(cells(), QStringList(ParameterCount, u"0"_s));
+        // The grid shows every row and column whole, without scrolling.
+        const QRect lastCell = w.SpdEEPROM->visualRect(
+            w.SpdEEPROM->model()->index(ParameterCount - 1, w.SpdEEPROM->columnCount() - 1));
+        QVERIFY(w.SpdEEPROM->viewport()->rect().contains(lastCell));
         QCOMPARE(w.PrgComm->value(), 0);
         QVERIFY(!w.TmrComm.isActive());
         QCOMPARE(m_port->openCount, 0);
@@ -389,6 +396,7 @@ private Q_SLOTS:
                                   Deadline);
         QVERIFY(m_window->windowState() & Qt::WindowMinimized);
         QCOMPARE(browse()->size(), QSize(332, 314));
+        QCOMPARE(nameBox()->geometry(), QRect(96, 224, 217, 19));
         QCOMPARE(nameBox()->text(), m_dosData);
         QCOMPARE(control<QComboBox>("CmbFileType")->currentText(), u"*.PRS"_s);
         QCOMPARE(listed(), QStringList{"press1.prs"});

@@ -206,6 +206,7 @@ private slots:
         row("C:/TMP/X", FormatMessage + "9", FormatMessage);
         row("", FormatMessage + "1", FormatMessage);
         row("Q:\\DATA\\PRESS1.PRS", NoSuchFolder, NoSuchFolder);
+        row("1:\\DATA\\PRESS1.PRS", CreateError, NoSuchFile);
     }
 
     void entryWithoutDrivePath_isRefusedBothWays()
@@ -216,6 +217,8 @@ private slots:
         save(entry);
         read(entry);
         QCOMPARE(m_log, QStringList({saveMessage, readMessage}));
+        // Only text that starts with a drive maps to a host path.
+        QCOMPARE(m_mapper.toHost(entry).error, entry != u"C:\\" && entry != u"C:/TMP/X");
         QCOMPARE(values(), exampleValues());
     }
 
