@@ -366,8 +366,6 @@ private Q_SLOTS:
                      : QStringList());
     }
 
-    // OK hands the typed name, upper-cased, to the read or the save, then restores the main
-    // window and unloads the dialog.
     // Each step down the file types picks the next one, whose files are listed without
     // regard to case; a click on a file names it. OK hands the typed name, upper-cased, to
     // the read or the save, then restores the main window and unloads the dialog.

@@ -28,8 +28,7 @@ private Q_SLOTS:
     void cleanup() { m_grid.reset(); }
 
     // Only whole numbers within the row's range are taken, and only a change raises
-    // CellEdited. The editor takes no letters or
-    // signs, and keeps what it cannot commit open until Escape.
+    // CellEdited. The editor takes no letters or signs and keeps what it cannot commit.
     void entry_acceptsOnlyWholeNumbersInRange_data()
     {
         QTest::addColumn<int>("row");
