@@ -95,8 +95,9 @@ void ParamFileOperations::SaveParamFile()
     const QString finalTitle = PathRules::titleOf(path);
     if (!existing.error && !existing.fileName.isEmpty() &&
         existing.fileName.toUpper() == finalTitle) {
-        if (m_messages.show(ReplaceQuestion, MessageIcon::None, MessageButtons::YesNo) !=
-            MessageAnswer::Yes)
+        // Enter alone must not overwrite a file.
+        if (m_messages.show(ReplaceQuestion, MessageIcon::None, MessageButtons::YesNo,
+                            MessageAnswer::No) != MessageAnswer::Yes)
             return;
     }
 

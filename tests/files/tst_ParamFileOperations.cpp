@@ -25,10 +25,11 @@ class LoggingMessageBoxes : public RecordingMessageBoxes
 {
 public:
     explicit LoggingMessageBoxes(QStringList& log) : m_log(log) {}
-    MessageAnswer show(const QString& text, MessageIcon icon, MessageButtons buttons) override
+    MessageAnswer show(const QString& text, MessageIcon icon, MessageButtons buttons,
+                       MessageAnswer defaultAnswer) override
     {
         m_log.append(text);
-        return RecordingMessageBoxes::show(text, icon, buttons);
+        return RecordingMessageBoxes::show(text, icon, buttons, defaultAnswer);
     }
 
 private:
