@@ -58,7 +58,7 @@ void ParamFileOperations::setApplicationBusyPointer(bool busy)
 
 std::optional<DosPathMapper::ProbeResult> ParamFileOperations::passPathRules(Side side)
 {
-    m_vars.ParamFileName = m_vars.ParamFileName.toUpper();
+    m_vars.ParamFileName = PathRules::resolveDots(m_vars.ParamFileName).toUpper();
     const QString& path = m_vars.ParamFileName;
     const DosPathMapper::ProbeResult probe = m_mapper.probe(path);
     if (probe.error) {
@@ -84,12 +84,13 @@ void ParamFileOperations::CheckSavePath()
 
 void ParamFileOperations::SaveParamFile()
 {
-    m_vars.ParamFileName = PathRules::withDefaultExtension(m_vars.ParamFileName);
-    const QString path = m_vars.ParamFileName;
-    if (path.endsWith(QLatin1Char('\\'))) {
+    // A folder alone would give a file named only by its extension, which no list shows.
+    if (PathRules::titleOf(m_vars.ParamFileName).isEmpty()) {
         m_messages.show(CreateError);
         return;
     }
+    m_vars.ParamFileName = PathRules::withDefaultExtension(m_vars.ParamFileName);
+    const QString path = m_vars.ParamFileName;
 
     const DosPathMapper::ProbeResult existing = m_mapper.probe(path);
     const QString finalTitle = PathRules::titleOf(path);

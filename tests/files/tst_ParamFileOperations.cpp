@@ -124,10 +124,11 @@ private slots:
         QTest::addColumn<QString>("saved");
         QTest::newRow("no dot gets .PRS")
             << u"DATA\\PRESS1"_s << u"Data"_s << QStringList{"PRESS1.PRS"} << u"DATA\\PRESS1.PRS"_s;
-        QTest::newRow("dot in folder only, no extension")
-            << u"MY.DIR\\PRESS1"_s << u"My.Dir"_s << QStringList{"PRESS1"} << u"MY.DIR\\PRESS1"_s;
-        QTest::newRow("folder without dot, saved as .PRS")
-            << u"DATA\\"_s << u"Data"_s << QStringList{".PRS"} << u"DATA\\.PRS"_s;
+        QTest::newRow("dot in folder only, gets .PRS")
+            << u"MY.DIR\\PRESS1"_s << u"My.Dir"_s << QStringList{"PRESS1.PRS"}
+            << u"MY.DIR\\PRESS1.PRS"_s;
+        QTest::newRow("folder without dot")
+            << u"DATA\\"_s << u"Data"_s << QStringList() << QString();
         QTest::newRow("lower case, saved under its upper-case name")
             << u"data\\press9"_s << u"Data"_s << QStringList{"PRESS9.PRS"} << u"DATA\\PRESS9.PRS"_s;
         QTest::newRow("folder with dot")
@@ -318,6 +319,43 @@ private slots:
         read(m_dosRoot + "DATA\\PRESS1.PRS");
         setFolderReadable("Data", true);
         QCOMPARE(m_log, QStringList{"The specified directory was not found."});
+    }
+
+    // Drive D: stands for the Data folder; a decoy outside it must stay out of reach.
+    void entryDots_resolveOnTheTextBeforeMapping_data()
+    {
+        QTest::addColumn<bool>("saving");
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QString>("message");
+        const QString complete = u"File Access Complete...."_s;
+        QTest::newRow("read, .. at the root") << false << u"D:\\..\\PRESS1.PRS"_s << complete;
+        QTest::newRow("read, . in the middle") << false << u"D:\\.\\PRESS1.PRS"_s << complete;
+        QTest::newRow("read, .. after a missing folder")
+            << false << u"D:\\NOPE\\..\\PRESS1.PRS"_s << complete;
+        QTest::newRow("save, .. after a missing folder")
+            << true << u"d:\\nope\\..\\press2"_s << SaveComplete;
+    }
+
+    void entryDots_resolveOnTheTextBeforeMapping()
+    {
+        QFETCH(bool, saving);
+        QFETCH(QString, entry);
+        QFETCH(QString, message);
+        const DosPathMapper media({{QLatin1Char('C'), u"/"_s}, {QLatin1Char('D'), host("Data")}});
+        ParamFileOperations operations(m_vars, *m_messages, media);
+        operations.setBusyPointer([](bool) {});
+        QVERIFY(writeFile(host("PRESS1.PRS"), "decoy"));
+        QVERIFY(writeFile(host("Data/PRESS1.PRS"),
+                          ParamFileFormat::contents(exampleValues(), u"D:\\PRESS1.PRS"_s)));
+        values() = ParameterSet{};
+        m_vars.ParamFileName = entry;
+        saving ? operations.CheckSavePath() : operations.ReadParamFile();
+        QCOMPARE(m_messages->texts(), QStringList{message});
+        if (saving)
+            QCOMPARE(fileContents(host("Data/PRESS2.PRS")),
+                     ParamFileFormat::contents(ParameterSet{}, u"D:\\PRESS2.PRS"_s));
+        else
+            QCOMPARE(values(), exampleValues());
     }
 };
 

@@ -48,20 +48,20 @@ private slots:
         QTest::newRow("with extension")
             << u"C:\\DATA\\PRESS1.TXT"_s << true << u"PRESS1.TXT"_s << u"C:\\DATA\\PRESS1.TXT"_s;
         QTest::newRow("dot in folder")
-            << u"C:\\MY.DIR\\PRESS1"_s << true << u"PRESS1"_s << u"C:\\MY.DIR\\PRESS1"_s;
+            << u"C:\\MY.DIR\\PRESS1"_s << true << u"PRESS1"_s << u"C:\\MY.DIR\\PRESS1.PRS"_s;
         QTest::newRow("folder without dot")
-            << u"C:\\DATA\\"_s << true << QString() << u"C:\\DATA\\.PRS"_s;
+            << u"C:\\DATA\\"_s << true << QString() << u"C:\\DATA\\"_s;
         QTest::newRow("folder with dot")
             << u"C:\\MY.DIR\\"_s << true << QString() << u"C:\\MY.DIR\\"_s;
         QTest::newRow("lower case title")
             << u"C:\\data\\press1.prs"_s << true << u"PRESS1.PRS"_s << u"C:\\data\\press1.prs"_s;
-        QTest::newRow("root only") << u"C:\\"_s << false << QString() << u"C:\\.PRS"_s;
+        QTest::newRow("root only") << u"C:\\"_s << false << QString() << u"C:\\"_s;
         QTest::newRow("file at root") << u"C:\\A"_s << true << u"A"_s << u"C:\\A.PRS"_s;
         QTest::newRow("no drive") << u"PRESS1.PRS"_s << false << u"PRESS1.PRS"_s << u"PRESS1.PRS"_s;
         QTest::newRow("forward slash")
             << u"C:/DATA/PRESS1"_s << false << u"C:/DATA/PRESS1"_s << u"C:/DATA/PRESS1.PRS"_s;
         QTest::newRow("drive mark inside") << u"XX:\\A"_s << true << u"A"_s << u"XX:\\A.PRS"_s;
-        QTest::newRow("empty") << QString() << false << QString() << u".PRS"_s;
+        QTest::newRow("empty") << QString() << false << QString() << QString();
     }
 
     void pathRules_driveFormTitleAndExtension()
