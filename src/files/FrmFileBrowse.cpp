@@ -203,9 +203,17 @@ void FrmFileBrowse::DirPick_Click()
 
 void FrmFileBrowse::FilList_Click()
 {
-    if (const QListWidgetItem* item = FilList->currentItem())
-        TxtFileName->setText((folderText() + item->text()).toUpper());
+    putFileName(FilList->currentItem());
     FocusFileName();
+}
+
+void FrmFileBrowse::putFileName(const QListWidgetItem* item)
+{
+    if (!item)
+        return;
+    m_pickedName = item->text();
+    TxtFileName->setText((folderText() + item->text()).toUpper());
+    m_pickedText = TxtFileName->text();
 }
 
 void FrmFileBrowse::FilList_DblClick()
@@ -226,9 +234,14 @@ void FrmFileBrowse::CmbFileType_Click(int index)
 
 void FrmFileBrowse::CmdOkay_Click()
 {
-    ModVars.ParamFileName = TxtFileName->text().toUpper();
+    const QString entered = TxtFileName->text();
+    ModVars.ParamFileName = entered.toUpper();
     hide();
     ParamFileOperations operations(ModVars, m_messages, m_mapper);
+    const QString resolved = PathRules::resolveDots(entered);
+    operations.setChosenName(entered == m_pickedText
+                                 ? m_pickedName
+                                 : resolved.mid(resolved.lastIndexOf(QLatin1Char('\\')) + 1));
     if (ModVars.FileAction == 0)
         operations.ReadParamFile();
     else if (ModVars.FileAction == 1)

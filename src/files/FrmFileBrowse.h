@@ -56,6 +56,8 @@ private:
     void fillFileList();
     void selectDriveOfFolder();
     QString folderText() const;
+    // Puts a file of the list into the name box, as a click or an arrow key does.
+    void putFileName(const QListWidgetItem* item);
     void restoreMainWindow();
 
     QPointer<QWidget> m_mainWindow;
@@ -63,6 +65,10 @@ private:
     DosPathMapper m_mapper;
     QString m_folder;
     QString m_pattern = QStringLiteral("*.PRS");
+    // The file last put into the name box from the list, as stored on disk, and the text
+    // it put there; OK hands on that name while the text is unchanged.
+    QString m_pickedName;
+    QString m_pickedText;
 
     QLineEdit* TxtFileName;
     QComboBox* CmbFileType;

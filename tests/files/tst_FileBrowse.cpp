@@ -254,6 +254,63 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(m_browse.isNull(), Deadline);
         QVERIFY(m_messages.shown.isEmpty());
     }
+
+    // Beside press1.prs with the example values lies PRESS1.PRS with others; a save writes
+    // the all-zero set. An empty meant file: nothing is read or written.
+    void caseVariants_theFileMeantIsReadOrReplaced_data()
+    {
+        QTest::addColumn<int>("fileAction");
+        QTest::addColumn<QString>("clicked");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("meant");
+        const QString none;
+        QTest::newRow("read by click, lower") << 0 << u"press1.prs"_s << none << u"press1.prs"_s;
+        QTest::newRow("read by click, upper") << 0 << u"PRESS1.PRS"_s << none << u"PRESS1.PRS"_s;
+        QTest::newRow("read typed exactly") << 0 << none << u"press1.prs"_s << u"press1.prs"_s;
+        QTest::newRow("read typed in neither case") << 0 << none << u"Press1.prs"_s << none;
+        QTest::newRow("save by click, lower") << 1 << u"press1.prs"_s << none << u"press1.prs"_s;
+        QTest::newRow("save by click, upper") << 1 << u"PRESS1.PRS"_s << none << u"PRESS1.PRS"_s;
+        QTest::newRow("save typed in neither case") << 1 << none << u"Press1"_s << none;
+    }
+
+    void caseVariants_theFileMeantIsReadOrReplaced()
+    {
+        QFETCH(int, fileAction);
+        QFETCH(QString, clicked);
+        QFETCH(QString, typed);
+        QFETCH(QString, meant);
+        const ParameterSet upper{1, 2, 3, 4, 5, 6, 7, 8, 9};
+        const QString lowerPath = m_tree->filePath(u"Data/press1.prs"_s);
+        const QString upperPath = m_tree->filePath(u"Data/PRESS1.PRS"_s);
+        const QByteArray lowerFile = fileContents(lowerPath);
+        const QByteArray upperFile = ParamFileFormat::contents(upper, m_dosData + "PRESS1.PRS");
+        QVERIFY(writeFile(upperPath, upperFile));
+        QVERIFY(openBrowser(fileAction));
+        if (clicked.isEmpty())
+            nameBox()->setText(m_dosData + typed);
+        else
+            clickFile(clicked);
+        QTest::mouseClick(control<QPushButton>("CmdOkay"), Qt::LeftButton);
+
+        const bool saved = fileAction == 1 && !meant.isEmpty();
+        if (meant.isEmpty())
+            QCOMPARE(m_messages.texts(),
+                     QStringList{"These files differ only in case: PRESS1.PRS, press1.prs. Pick "
+                                 "one in the list or type its name exactly as listed."});
+        else if (saved)
+            QCOMPARE(m_messages.texts(),
+                     QStringList({"Do you wish to replace existing file?", "File Save Complete."}));
+        else
+            QCOMPARE(m_messages.texts(), QStringList{"File Access Complete...."});
+        const ParameterSet read = meant == u"press1.prs"_s ? exampleValues() : upper;
+        QCOMPARE(static_cast<ParameterSet&>(ModVars),
+                 saved || meant.isEmpty() ? ParameterSet{} : read);
+        const QByteArray written = ParamFileFormat::contents({}, m_dosData + "PRESS1.PRS");
+        QCOMPARE(fileContents(lowerPath),
+                 saved && meant == lowerPath.right(10) ? written : lowerFile);
+        QCOMPARE(fileContents(upperPath),
+                 saved && meant == upperPath.right(10) ? written : upperFile);
+    }
 };
 
 QTEST_MAIN(FileBrowseTest)

@@ -207,7 +207,8 @@ private slots:
         QVERIFY(writeFile(host("Data/press1.prs"), "old contents"));
         m_messages->answers = {answer};
         save(m_dosRoot + entry);
-        QCOMPARE(m_messages->shown.first().text, u"Do you wish to replace existing file?"_s);
+        QVERIFY(
+            m_messages->shown.first().text.startsWith(u"Do you wish to replace existing file?"_s));
         QCOMPARE(m_messages->shown.first().buttons, MessageButtons::YesNo);
         QCOMPARE(filesIn("Data"), QStringList{"press1.prs"});
         QCOMPARE(m_messages->shown.size(), replaced ? 2 : 1);
@@ -356,6 +357,29 @@ private slots:
                      ParamFileFormat::contents(ParameterSet{}, u"D:\\PRESS2.PRS"_s));
         else
             QCOMPARE(values(), exampleValues());
+    }
+
+    // The file on disk is press1.prs; the answer is No, so nothing is written.
+    void save_overCaseVariant_questionNamesItAndDefaultsToNo_data()
+    {
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QString>("question");
+        const QString plain = u"Do you wish to replace existing file?"_s;
+        QTest::newRow("same name") << u"data\\press1.prs"_s << plain;
+        QTest::newRow("differs in case") << u"DATA\\PRESS1"_s << plain + "\npress1.prs";
+    }
+
+    void save_overCaseVariant_questionNamesItAndDefaultsToNo()
+    {
+        QFETCH(QString, entry);
+        QFETCH(QString, question);
+        QVERIFY(writeFile(host("Data/press1.prs"), "old contents"));
+        m_messages->answers = {MessageAnswer::No};
+        save((entry == entry.toLower() ? m_dosRoot.toLower() : m_dosRoot) + entry);
+        QCOMPARE(m_messages->texts(), QStringList{question});
+        QCOMPARE(m_messages->shown.first().defaultAnswer, MessageAnswer::No);
+        QCOMPARE(filesIn("Data"), QStringList{"press1.prs"});
+        QCOMPARE(fileContents(host("Data/press1.prs")), QByteArray("old contents"));
     }
 };
 
