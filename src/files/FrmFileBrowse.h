@@ -45,6 +45,7 @@ public slots:
 
 protected:
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -69,6 +70,9 @@ private:
     // it put there; OK hands on that name while the text is unchanged.
     QString m_pickedName;
     QString m_pickedText;
+    // Set while another application holds the focus; coming back from there is not an
+    // activation from within the program, so the name box keeps what was typed.
+    bool m_awayFromProgram = false;
 
     QLineEdit* TxtFileName;
     QComboBox* CmbFileType;

@@ -311,6 +311,53 @@ private slots:
         QCOMPARE(fileContents(upperPath),
                  saved && meant == upperPath.right(10) ? written : upperFile);
     }
+
+    void leavingForAnotherApplicationAndBack_keepsTypedName()
+    {
+        QVERIFY(openBrowser(0));
+        QTest::keyClicks(nameBox(), u"X.PRS"_s);
+        QApplication::setActiveWindow(nullptr);
+        QVERIFY(!m_browse->isActiveWindow());
+        QApplication::setActiveWindow(m_browse);
+        QVERIFY(m_browse->isActiveWindow());
+        QCOMPARE(nameBox()->text(), m_dosData + "X.PRS");
+    }
+
+    // The list shows all three files of Data; its first one is picked before the keys.
+    void keysInFileList_fillNameBoxKeepFocus_andEnterReads_data()
+    {
+        QTest::addColumn<QList<int>>("keys");
+        QTest::addColumn<QString>("named");
+        QTest::addColumn<QStringList>("messages");
+        QTest::newRow("down") << QList<int>{Qt::Key_Down} << u"OTHER.DAT"_s << QStringList();
+        QTest::newRow("down, up") << QList<int>{Qt::Key_Down, Qt::Key_Up} << u"NOTES.TXT"_s
+                                  << QStringList();
+        QTest::newRow("down twice, Enter")
+            << QList<int>{Qt::Key_Down, Qt::Key_Down, Qt::Key_Return} << u"PRESS1.PRS"_s
+            << QStringList{"File Access Complete...."};
+    }
+
+    void keysInFileList_fillNameBoxKeepFocus_andEnterReads()
+    {
+        QFETCH(QList<int>, keys);
+        QFETCH(QString, named);
+        QFETCH(QStringList, messages);
+        QVERIFY(openBrowser(0));
+        m_browse->CmbFileType_Click(2);
+        auto* list = control<QListWidget>("FilList");
+        list->setFocus();
+        list->setCurrentRow(0);
+        for (const int key : keys)
+            QTest::keyClick(list, static_cast<Qt::Key>(key));
+        QCOMPARE(m_messages.texts(), messages);
+        if (!messages.isEmpty()) {
+            QCOMPARE(ModVars.ParamFileName, m_dosData + named);
+            QCOMPARE(static_cast<ParameterSet&>(ModVars), exampleValues());
+            return;
+        }
+        QCOMPARE(nameBox()->text(), m_dosData + named);
+        QVERIFY(list->hasFocus());
+    }
 };
 
 QTEST_MAIN(FileBrowseTest)
