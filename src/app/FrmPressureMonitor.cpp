@@ -251,6 +251,15 @@ void FrmPressureMonitor::changeEvent(QEvent* event)
 
 void FrmPressureMonitor::closeEvent(QCloseEvent* event)
 {
+    // Leaving mid-download leaves the device with some values new and some old.
+    if (m_cycle.downloadRunning() &&
+        m_messages.show(QStringLiteral("A download is in progress. Leave now and the device keeps "
+                                       "a mix of old and new values. Exit anyway?"),
+                        MessageIcon::Warning, MessageButtons::YesNo,
+                        MessageAnswer::No) != MessageAnswer::Yes) {
+        event->ignore();
+        return;
+    }
     TmrComm.stop();
     releasePort();
     if (m_fileBrowse)
@@ -423,7 +432,6 @@ void FrmPressureMonitor::showFileBrowse()
 
 void FrmPressureMonitor::CmdExit_Click()
 {
-    TmrComm.stop();
-    releasePort();
+    // Closing stops the timer and closes the port, after the question a download calls for.
     close();
 }

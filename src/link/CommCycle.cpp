@@ -133,3 +133,8 @@ void CommCycle::startDownload()
 {
     ::startDownload(m_comm, m_view);
 }
+
+bool CommCycle::downloadRunning() const
+{
+    return m_view.timerEnabled() && m_comm.CommAction != 0 && m_comm.CommAction != 1;
+}

@@ -27,6 +27,8 @@ public:
     void disconnect();
     // Download: write the parameter set into the device, from its first row.
     void startDownload();
+    // A download is under way: the timer runs and CommAction is neither upload nor live.
+    bool downloadRunning() const;
 
 private:
     void uploadSequence();

@@ -427,6 +427,50 @@ private Q_SLOTS:
         QVERIFY(!m_window->TmrComm.isActive());
         QVERIFY(!m_window->isVisible());
     }
+
+    void leaving_asksOnlyDuringDownload_data()
+    {
+        QTest::addColumn<bool>("downloading");
+        QTest::addColumn<bool>("closeBox");
+        QTest::addColumn<MessageAnswer>("answer");
+        QTest::newRow("Exit during download, No") << true << false << MessageAnswer::No;
+        QTest::newRow("close box during download, No") << true << true << MessageAnswer::No;
+        QTest::newRow("Exit during download, Yes") << true << false << MessageAnswer::Yes;
+        QTest::newRow("close box while live") << false << true << MessageAnswer::No;
+        QTest::newRow("Exit while live") << false << false << MessageAnswer::No;
+    }
+
+    void leaving_asksOnlyDuringDownload()
+    {
+        QFETCH(bool, downloading);
+        QFETCH(bool, closeBox);
+        QFETCH(MessageAnswer, answer);
+        connectAndUpload();
+        if (downloading) {
+            QTest::mouseClick(m_window->CmdDownload, Qt::LeftButton);
+            m_port->feed(pressureFrame(40));
+            ticks(2);
+        }
+        m_messages->answers = {answer};
+        if (closeBox)
+            m_window->close();
+        else
+            QTest::mouseClick(m_window->CmdExit, Qt::LeftButton);
+
+        const bool stays = downloading && answer == MessageAnswer::No;
+        QCOMPARE(m_messages->texts(),
+                 downloading ? QStringList{"A download is in progress. Leave now and the device "
+                                           "keeps a mix of old and new values. Exit anyway?"}
+                             : QStringList());
+        if (downloading)
+            QCOMPARE(m_messages->shown.first().defaultAnswer, MessageAnswer::No);
+        QCOMPARE(m_window->isVisible(), stays);
+        QCOMPARE(m_port->portOpen(), stays);
+        if (stays) {
+            ticks(10);
+            QCOMPARE(status(), u"Download Complete"_s);
+        }
+    }
 };
 
 QTEST_MAIN(TestFrmPressureMonitor)
