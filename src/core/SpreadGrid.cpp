@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QResizeEvent>
 #include <QStyledItemDelegate>
+#include <QToolTip>
 #include <QValidator>
 
 #include <algorithm>
@@ -28,6 +29,12 @@ QValidator::State checkWholeNumber(const QString& text, const GridRowSpec& row, 
     if (value)
         *value = static_cast<std::int32_t>(number);
     return QValidator::Acceptable;
+}
+
+// The range a value cell accepts, as its tooltip tells it: "0 to 99".
+QString rangeText(const GridRowSpec& row)
+{
+    return QStringLiteral("%1 to %2").arg(row.minimum).arg(row.maximum);
 }
 
 class WholeNumberValidator : public QValidator
@@ -58,15 +65,28 @@ public:
         auto* editor = new QLineEdit(parent);
         editor->setFrame(false);
         editor->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        if (index.row() < m_grid->rows().size())
-            editor->setValidator(new WholeNumberValidator(m_grid->rows().at(index.row()), editor));
-        // An entry that cannot be committed yet is shown in red.
+        if (index.row() >= m_grid->rows().size())
+            return editor;
+        const GridRowSpec& row = m_grid->rows().at(index.row());
+        editor->setValidator(new WholeNumberValidator(row, editor));
+        editor->setToolTip(rangeText(row));
+        // An entry that cannot be committed yet is shown in red, and its tooltip, shown at
+        // once, says why: leaving the cell would drop it.
         const QPalette normal = editor->palette();
-        QObject::connect(editor, &QLineEdit::textChanged, editor, [editor, normal] {
+        QObject::connect(editor, &QLineEdit::textChanged, editor, [editor, normal, row] {
             QPalette palette = normal;
-            if (!editor->hasAcceptableInput())
+            QString note = rangeText(row);
+            if (!editor->hasAcceptableInput()) {
                 palette.setColor(QPalette::Text, Qt::red);
+                if (!editor->text().isEmpty())
+                    note = QStringLiteral("%1: %2 is out of range").arg(note, editor->text());
+            }
             editor->setPalette(palette);
+            editor->setToolTip(note);
+            if (note != rangeText(row))
+                QToolTip::showText(editor->mapToGlobal(QPoint(0, editor->height())), note, editor);
+            else
+                QToolTip::hideText();
         });
         return editor;
     }
@@ -133,6 +153,7 @@ void SpreadGrid::setRows(const QList<GridRowSpec>& rows)
         auto* value = new QTableWidgetItem;
         value->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable);
         value->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        value->setToolTip(rangeText(rows.at(i)));
         setItem(i, ValueColumn, value);
 
         auto* units = new QTableWidgetItem(rows.at(i).units);
