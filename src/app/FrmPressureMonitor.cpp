@@ -346,6 +346,11 @@ void FrmPressureMonitor::RefreshTripNeedles()
     refreshTripNeedles({*GaugeStaticTrip, *GaugeCountTrip, *GaugeDynamicTrip}, ModVars);
 }
 
+void FrmPressureMonitor::showDeviceValues(const ParameterSet& device)
+{
+    markDeviceValues(*SpdEEPROM, device);
+}
+
 // --- Handlers -----------------------------------------------------------------------------
 
 void FrmPressureMonitor::CmdConnect_Click()

@@ -48,6 +48,7 @@ public:
     void markPressureWindow(int high, int low) override;
     void RefreshGrid() override;
     void RefreshTripNeedles() override;
+    void showDeviceValues(const ParameterSet& device) override;
 
     // The controls, by their names, for the parts of the program that drive them.
     DialGauge* GaugePressure;

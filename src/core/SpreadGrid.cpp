@@ -145,6 +145,7 @@ SpreadGrid::SpreadGrid(QWidget* parent) : QTableWidget(parent)
 void SpreadGrid::setRows(const QList<GridRowSpec>& rows)
 {
     m_rows = rows;
+    m_deviceValues = QList<std::optional<std::int32_t>>(rows.size());
     setRowCount(0);
     setRowCount(static_cast<int>(rows.size()));
     for (int i = 0; i < rows.size(); ++i) {
@@ -169,6 +170,7 @@ void SpreadGrid::setCellValue(int row, std::int32_t value)
         return;
     if (QTableWidgetItem* cell = item(row - 1, ValueColumn))
         cell->setText(QString::number(value));
+    updateMark(row);
 }
 
 QString SpreadGrid::cellText(int row) const
@@ -188,8 +190,38 @@ bool SpreadGrid::enterText(int row, const QString& text)
     if (!cell || checkWholeNumber(text, m_rows.at(row - 1), &value) != QValidator::Acceptable)
         return false;
     cell->setText(QString::number(value));
+    updateMark(row);
     Q_EMIT CellEdited(ValueColumn, row);
     return true;
+}
+
+void SpreadGrid::setDeviceValue(int row, std::int32_t value)
+{
+    if (row < 1 || row > m_deviceValues.size())
+        return;
+    m_deviceValues[row - 1] = value;
+    updateMark(row);
+}
+
+void SpreadGrid::updateMark(int row)
+{
+    QTableWidgetItem* cell = item(row - 1, ValueColumn);
+    if (!cell || row > m_rows.size())
+        return;
+    const std::optional<std::int32_t> held = m_deviceValues.value(row - 1);
+    const bool marked = held && cell->text() != QString::number(*held);
+    QString tip = rangeText(m_rows.at(row - 1));
+    if (marked)
+        tip += QStringLiteral("\nDevice holds %1").arg(*held);
+    // An unmarked cell keeps no font of its own and so follows the grid's.
+    QFont bold = font();
+    bold.setBold(true);
+    const QVariant shownFont = marked ? QVariant(bold) : QVariant();
+    // Only real changes are written, so an unchanged mark costs no repaint.
+    if (cell->toolTip() != tip)
+        cell->setToolTip(tip);
+    if (cell->data(Qt::FontRole) != shownFont)
+        cell->setData(Qt::FontRole, shownFont);
 }
 
 void SpreadGrid::resizeEvent(QResizeEvent* event)
@@ -203,6 +235,10 @@ void SpreadGrid::changeEvent(QEvent* event)
     QTableWidget::changeEvent(event);
     if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
         fitRowsToHeight();
+    if (event->type() == QEvent::FontChange) {
+        for (int row = 1; row <= rowCount(); ++row)
+            updateMark(row);
+    }
 }
 
 void SpreadGrid::fitRowsToHeight()

@@ -2,6 +2,7 @@
 #include "DialGauge.h"
 #include "FakeSerialLink.h"
 #include "FrmPressureMonitor.h"
+#include "ParameterSync.h"
 #include "RecordingMessageBoxes.h"
 #include "SpreadGrid.h"
 #include "TestSupport.h"
@@ -469,6 +470,69 @@ private Q_SLOTS:
         if (stays) {
             ticks(10);
             QCOMPARE(status(), u"Download Complete"_s);
+        }
+    }
+
+    // Steps: "upload", "row=text" (a grid entry), "needle" (Count Trip released at 20), "file"
+    // (the example values read, then the window restored), "download" (pressed), "tick" and
+    // "ticks" (ten).
+    void deviceValues_markTheGridValuesThatDiffer_data()
+    {
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QList<int>>("marked");
+        QTest::newRow("no upload, nothing marked") << QStringList{"4=33"} << QList<int>();
+        QTest::newRow("an edit marks its cell") << QStringList{"upload", "4=33"} << QList{4};
+        QTest::newRow("editing it back unmarks it")
+            << QStringList{"upload", "4=33", "4=45"} << QList<int>();
+        QTest::newRow("a dragged needle marks its row")
+            << QStringList{"upload", "needle"} << QList{6};
+        QTest::newRow("a file read marks what differs")
+            << QStringList{"upload", "file"} << QList{9};
+        QTest::newRow("a download clears all")
+            << QStringList{"upload", "1=77", "4=33", "download", "ticks"} << QList<int>();
+        QTest::newRow("a change after its row was written stays marked")
+            << QStringList{"upload", "download", "tick", "tick", "tick", "1=77", "ticks"}
+            << QList{1};
+    }
+
+    void deviceValues_markTheGridValuesThatDiffer()
+    {
+        QFETCH(QStringList, steps);
+        QFETCH(QList<int>, marked);
+        for (const QString& step : steps) {
+            if (step == u"upload"_s) {
+                connectAndUpload();
+            } else if (step == u"needle"_s) {
+                m_window->GaugeCountTrip->setNeedleValue(20);
+                Q_EMIT m_window->GaugeCountTrip->MouseUp();
+            } else if (step == u"file"_s) {
+                static_cast<ParameterSet&>(ModVars) = exampleValues();
+                m_window->setWindowState(Qt::WindowMinimized);
+                m_window->setWindowState(Qt::WindowNoState);
+            } else if (step == u"download"_s) {
+                QTest::mouseClick(m_window->CmdDownload, Qt::LeftButton);
+                m_port->feed(pressureFrame(40));
+            } else if (step.startsWith(u"tick"_s)) {
+                ticks(step == u"tick"_s ? 1 : 10);
+            } else {
+                QVERIFY(m_window->SpdEEPROM->enterText(step.section(u'=', 0, 0).toInt(),
+                                                       step.section(u'=', 1)));
+            }
+        }
+        QList<int> bold;
+        for (int row = 1; row <= 9; ++row) {
+            const QTableWidgetItem* item =
+                m_window->SpdEEPROM->item(row - 1, SpreadGrid::ValueColumn);
+            if (item->font().bold())
+                bold.append(row);
+            QCOMPARE(item->toolTip().contains(u"\nDevice holds "_s), item->font().bold());
+        }
+        QCOMPARE(bold, marked);
+        if (!marked.isEmpty()) {
+            const Parameter held = GridRows[std::size_t(marked.first() - 1)].parameter;
+            QVERIFY(m_window->SpdEEPROM->item(marked.first() - 1, SpreadGrid::ValueColumn)
+                        ->toolTip()
+                        .endsWith(u"Device holds %1"_s.arg(DeviceValues.value(held))));
         }
     }
 };
