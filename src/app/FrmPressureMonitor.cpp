@@ -4,6 +4,7 @@
 #include "ButtonIcons.h"
 #include "CompactFont.h"
 #include "DialGauge.h"
+#include "ElidedLabel.h"
 #include "FrmFileBrowse.h"
 #include "ModVars.h"
 #include "ParameterSync.h"
@@ -136,7 +137,7 @@ void FrmPressureMonitor::createControls()
     FrmComm->setStyleSheet(QStringLiteral(
         "QRadioButton { spacing: 3px; } QRadioButton::indicator { width: 11px; height: 11px; }"));
 
-    LblStatus = new QLabel(QStringLiteral("STATUS"), this);
+    LblStatus = new ElidedLabel(QStringLiteral("STATUS"), this);
     LblStatus->setGeometry(twips(4320, 4560, 1575, 255));
     LblStatus->setTextFormat(Qt::PlainText);
 
@@ -282,7 +283,8 @@ void FrmPressureMonitor::releasePort()
 
 void FrmPressureMonitor::setStatus(const QString& text)
 {
-    // The line is narrow; the whole text stays readable in the tooltip.
+    // The line is narrow: a long text ends in an ellipsis there, and stays whole in the
+    // tooltip and for screen readers.
     LblStatus->setText(labelText(text));
     LblStatus->setToolTip(LblStatus->text());
 }

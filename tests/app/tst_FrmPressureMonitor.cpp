@@ -1,5 +1,6 @@
 #include "DeviceFrames.h"
 #include "DialGauge.h"
+#include "ElidedLabel.h"
 #include "FakeSerialLink.h"
 #include "FrmPressureMonitor.h"
 #include "ParameterSync.h"
@@ -7,6 +8,7 @@
 #include "SpreadGrid.h"
 #include "TestSupport.h"
 
+#include <QAccessible>
 #include <QGroupBox>
 #include <QLabel>
 #include <QProgressBar>
@@ -534,6 +536,32 @@ private Q_SLOTS:
                         ->toolTip()
                         .endsWith(u"Device holds %1"_s.arg(DeviceValues.value(held))));
         }
+    }
+
+    void statusText_tooLongForItsLine_endsInEllipsis_data()
+    {
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<bool>("elided");
+        QTest::newRow("start-up text") << u"Select Port && Press CONNECT"_s << true;
+        QTest::newRow("short text") << u"Connecting"_s << false;
+    }
+
+    void statusText_tooLongForItsLine_endsInEllipsis()
+    {
+        QFETCH(QString, status);
+        QFETCH(bool, elided);
+        m_window->setStatus(status);
+        const auto* label = qobject_cast<ElidedLabel*>(m_window->LblStatus);
+        QVERIFY(label);
+        const QString whole = label->text();
+        const QString shown = label->shownText();
+        QCOMPARE(label->toolTip(), whole);
+        QCOMPARE(
+            QAccessible::queryAccessibleInterface(m_window->LblStatus)->text(QAccessible::Name),
+            whole);
+        QCOMPARE(shown.endsWith(QChar(0x2026)), elided);
+        QVERIFY(whole.startsWith(elided ? shown.chopped(1) : shown));
+        QVERIFY(label->fontMetrics().horizontalAdvance(shown) <= label->contentsRect().width());
     }
 };
 
