@@ -271,33 +271,29 @@ private Q_SLOTS:
         QVERIFY(rendered() != plain);
     }
 
-    // The trip needle stands at 30; (37, 36) lies on it, (56, 3) on the band at about 50.
-    void press_onlyNeedleOrBandTakesHold_data()
+    // The trip needle stands at 30: (37, 36) lies on it, (56, 3) on the band near 50.
+    void press_takesHoldOnlyOfNeedleOrBand_data()
     {
         QTest::addColumn<QPoint>("press");
         QTest::addColumn<QPoint>("release");
         QTest::addColumn<double>("after");
         QTest::addColumn<int>("mouseUps");
         QTest::newRow("band") << QPoint(56, 3) << QPoint(56, 3) << 50.0 << 1;
-        QTest::newRow("needle, dragged to the band")
-            << QPoint(37, 36) << QPoint(56, 3) << 50.0 << 1;
-        QTest::newRow("needle, released where pressed")
-            << QPoint(37, 36) << QPoint(37, 36) << 30.0 << 1;
+        QTest::newRow("needle, dragged") << QPoint(37, 36) << QPoint(56, 3) << 50.0 << 1;
+        QTest::newRow("needle, released in place") << QPoint(37, 36) << QPoint(37, 36) << 30.0 << 1;
         QTest::newRow("caption, released on the band")
             << QPoint(56, 70) << QPoint(56, 3) << 30.0 << 0;
         QTest::newRow("centre") << QPoint(56, 58) << QPoint(56, 58) << 30.0 << 0;
         QTest::newRow("outside the dial") << QPoint(3, 3) << QPoint(3, 3) << 30.0 << 0;
     }
 
-    void press_onlyNeedleOrBandTakesHold()
+    void press_takesHoldOnlyOfNeedleOrBand()
     {
         QFETCH(QPoint, press);
         QFETCH(QPoint, release);
         QFETCH(double, after);
         QFETCH(int, mouseUps);
         m_gauge->setNeedleValue(30);
-        m_gauge->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_gauge.get()));
         QSignalSpy mouseUp(m_gauge.get(), &DialGauge::MouseUp);
         QTest::mousePress(m_gauge.get(), Qt::LeftButton, {}, press);
         QTest::mouseRelease(m_gauge.get(), Qt::LeftButton, {}, release);

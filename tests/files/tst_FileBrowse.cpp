@@ -255,61 +255,52 @@ private slots:
         QVERIFY(m_messages.shown.isEmpty());
     }
 
-    // Beside press1.prs with the example values lies PRESS1.PRS with others; a save writes
-    // the all-zero set. An empty meant file: nothing is read or written.
+    // Beside press1.prs (example values) lies PRESS1.PRS (all ones); a save writes zeros.
+    // No meant file: "Press1.prs" is typed, the names clash and nothing is read or written.
     void caseVariants_theFileMeantIsReadOrReplaced_data()
     {
         QTest::addColumn<int>("fileAction");
         QTest::addColumn<QString>("clicked");
-        QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("meant");
-        const QString none;
-        QTest::newRow("read by click, lower") << 0 << u"press1.prs"_s << none << u"press1.prs"_s;
-        QTest::newRow("read by click, upper") << 0 << u"PRESS1.PRS"_s << none << u"PRESS1.PRS"_s;
-        QTest::newRow("read typed exactly") << 0 << none << u"press1.prs"_s << u"press1.prs"_s;
-        QTest::newRow("read typed in neither case") << 0 << none << u"Press1.prs"_s << none;
-        QTest::newRow("save by click, lower") << 1 << u"press1.prs"_s << none << u"press1.prs"_s;
-        QTest::newRow("save by click, upper") << 1 << u"PRESS1.PRS"_s << none << u"PRESS1.PRS"_s;
-        QTest::newRow("save typed in neither case") << 1 << none << u"Press1"_s << none;
+        QTest::newRow("read by click, lower") << 0 << u"press1.prs"_s << u"press1.prs"_s;
+        QTest::newRow("read typed exactly") << 0 << QString() << u"press1.prs"_s;
+        QTest::newRow("read typed in neither case") << 0 << QString() << QString();
+        QTest::newRow("save by click, lower") << 1 << u"press1.prs"_s << u"press1.prs"_s;
+        QTest::newRow("save by click, upper") << 1 << u"PRESS1.PRS"_s << u"PRESS1.PRS"_s;
+        QTest::newRow("save typed in neither case") << 1 << QString() << QString();
     }
 
     void caseVariants_theFileMeantIsReadOrReplaced()
     {
         QFETCH(int, fileAction);
         QFETCH(QString, clicked);
-        QFETCH(QString, typed);
         QFETCH(QString, meant);
-        const ParameterSet upper{1, 2, 3, 4, 5, 6, 7, 8, 9};
-        const QString lowerPath = m_tree->filePath(u"Data/press1.prs"_s);
-        const QString upperPath = m_tree->filePath(u"Data/PRESS1.PRS"_s);
-        const QByteArray lowerFile = fileContents(lowerPath);
-        const QByteArray upperFile = ParamFileFormat::contents(upper, m_dosData + "PRESS1.PRS");
-        QVERIFY(writeFile(upperPath, upperFile));
+        const QStringList names{u"Data/press1.prs"_s, u"Data/PRESS1.PRS"_s};
+        const QList<ParameterSet> held{exampleValues(), {1, 1, 1, 1, 1, 1, 1, 1, 1}};
+        QVERIFY(writeFile(m_tree->filePath(names[1]), ParamFileFormat::contents(held[1], {})));
+        QList<QByteArray> files;
+        for (const QString& name : names)
+            files.append(fileContents(m_tree->filePath(name)));
         QVERIFY(openBrowser(fileAction));
         if (clicked.isEmpty())
-            nameBox()->setText(m_dosData + typed);
+            nameBox()->setText(m_dosData + (meant.isEmpty() ? u"Press1.prs"_s : meant));
         else
             clickFile(clicked);
         QTest::mouseClick(control<QPushButton>("CmdOkay"), Qt::LeftButton);
 
-        const bool saved = fileAction == 1 && !meant.isEmpty();
-        if (meant.isEmpty())
-            QCOMPARE(m_messages.texts(),
-                     QStringList{"These files differ only in case: PRESS1.PRS, press1.prs. Pick "
-                                 "one in the list or type its name exactly as listed."});
-        else if (saved)
-            QCOMPARE(m_messages.texts(),
-                     QStringList({"Do you wish to replace existing file?", "File Save Complete."}));
-        else
-            QCOMPARE(m_messages.texts(), QStringList{"File Access Complete...."});
-        const ParameterSet read = meant == u"press1.prs"_s ? exampleValues() : upper;
+        const int at = names.indexOf(u"Data/"_s + meant);
+        const QString done =
+            fileAction == 1 ? u"File Save Complete."_s : u"File Access Complete...."_s;
+        QCOMPARE(m_messages.texts().last(),
+                 at < 0 ? u"These files differ only in case: PRESS1.PRS, press1.prs. Pick one in "
+                          u"the list or type its name exactly as listed."_s
+                        : done);
         QCOMPARE(static_cast<ParameterSet&>(ModVars),
-                 saved || meant.isEmpty() ? ParameterSet{} : read);
-        const QByteArray written = ParamFileFormat::contents({}, m_dosData + "PRESS1.PRS");
-        QCOMPARE(fileContents(lowerPath),
-                 saved && meant == lowerPath.right(10) ? written : lowerFile);
-        QCOMPARE(fileContents(upperPath),
-                 saved && meant == upperPath.right(10) ? written : upperFile);
+                 fileAction == 0 && at >= 0 ? held[at] : ParameterSet{});
+        if (fileAction == 1 && at >= 0)
+            files[at] = ParamFileFormat::contents({}, m_dosData + "PRESS1.PRS");
+        for (int i = 0; i < 2; ++i)
+            QCOMPARE(fileContents(m_tree->filePath(names[i])), files[i]);
     }
 
     void leavingForAnotherApplicationAndBack_keepsTypedName()
@@ -319,44 +310,24 @@ private slots:
         QApplication::setActiveWindow(nullptr);
         QVERIFY(!m_browse->isActiveWindow());
         QApplication::setActiveWindow(m_browse);
-        QVERIFY(m_browse->isActiveWindow());
         QCOMPARE(nameBox()->text(), m_dosData + "X.PRS");
     }
 
-    // The list shows all three files of Data; its first one is picked before the keys.
-    void keysInFileList_fillNameBoxKeepFocus_andEnterReads_data()
+    // All three files listed, the first picked: an arrow key fills the name box, Enter reads.
+    void arrowKeysInFileList_fillNameBox_andEnterReads()
     {
-        QTest::addColumn<QList<int>>("keys");
-        QTest::addColumn<QString>("named");
-        QTest::addColumn<QStringList>("messages");
-        QTest::newRow("down") << QList<int>{Qt::Key_Down} << u"OTHER.DAT"_s << QStringList();
-        QTest::newRow("down, up") << QList<int>{Qt::Key_Down, Qt::Key_Up} << u"NOTES.TXT"_s
-                                  << QStringList();
-        QTest::newRow("down twice, Enter")
-            << QList<int>{Qt::Key_Down, Qt::Key_Down, Qt::Key_Return} << u"PRESS1.PRS"_s
-            << QStringList{"File Access Complete...."};
-    }
-
-    void keysInFileList_fillNameBoxKeepFocus_andEnterReads()
-    {
-        QFETCH(QList<int>, keys);
-        QFETCH(QString, named);
-        QFETCH(QStringList, messages);
         QVERIFY(openBrowser(0));
         m_browse->CmbFileType_Click(2);
         auto* list = control<QListWidget>("FilList");
         list->setFocus();
         list->setCurrentRow(0);
-        for (const int key : keys)
-            QTest::keyClick(list, static_cast<Qt::Key>(key));
-        QCOMPARE(m_messages.texts(), messages);
-        if (!messages.isEmpty()) {
-            QCOMPARE(ModVars.ParamFileName, m_dosData + named);
-            QCOMPARE(static_cast<ParameterSet&>(ModVars), exampleValues());
-            return;
-        }
-        QCOMPARE(nameBox()->text(), m_dosData + named);
+        QTest::keyClick(list, Qt::Key_Down);
+        QCOMPARE(nameBox()->text(), m_dosData + "OTHER.DAT");
         QVERIFY(list->hasFocus());
+        QTest::keyClick(list, Qt::Key_Down);
+        QTest::keyClick(list, Qt::Key_Return);
+        QCOMPARE(m_messages.texts(), QStringList{"File Access Complete...."});
+        QCOMPARE(ModVars.ParamFileName, m_dosData + "PRESS1.PRS");
     }
 };
 

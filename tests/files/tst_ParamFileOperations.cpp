@@ -193,10 +193,14 @@ private slots:
         QTest::addColumn<QString>("entry");
         QTest::addColumn<MessageAnswer>("answer");
         QTest::addColumn<bool>("replaced");
-        QTest::newRow("no, typed without extension")
-            << u"DATA\\PRESS1"_s << MessageAnswer::No << false;
-        QTest::newRow("no, lower case") << u"data\\press1.prs"_s << MessageAnswer::No << false;
-        QTest::newRow("yes") << u"DATA\\PRESS1"_s << MessageAnswer::Yes << true;
+        QTest::addColumn<QString>("question");
+        const QString plain = u"Do you wish to replace existing file?"_s;
+        QTest::newRow("no, typed without extension, file named")
+            << u"DATA\\PRESS1"_s << MessageAnswer::No << false << plain + "\npress1.prs";
+        QTest::newRow("no, lower case")
+            << u"data\\press1.prs"_s << MessageAnswer::No << false << plain;
+        QTest::newRow("yes, file named")
+            << u"DATA\\PRESS1"_s << MessageAnswer::Yes << true << plain + "\npress1.prs";
     }
 
     void save_overExistingFile_asksFirst()
@@ -204,11 +208,12 @@ private slots:
         QFETCH(QString, entry);
         QFETCH(MessageAnswer, answer);
         QFETCH(bool, replaced);
+        QFETCH(QString, question);
         QVERIFY(writeFile(host("Data/press1.prs"), "old contents"));
         m_messages->answers = {answer};
         save(m_dosRoot + entry);
-        QVERIFY(
-            m_messages->shown.first().text.startsWith(u"Do you wish to replace existing file?"_s));
+        QCOMPARE(m_messages->shown.first().text, question);
+        QCOMPARE(m_messages->shown.first().defaultAnswer, MessageAnswer::No);
         QCOMPARE(m_messages->shown.first().buttons, MessageButtons::YesNo);
         QCOMPARE(filesIn("Data"), QStringList{"press1.prs"});
         QCOMPARE(m_messages->shown.size(), replaced ? 2 : 1);
@@ -323,63 +328,26 @@ private slots:
     }
 
     // Drive D: stands for the Data folder; a decoy outside it must stay out of reach.
-    void entryDots_resolveOnTheTextBeforeMapping_data()
+    void read_dotsResolveOnTheEnteredText_data()
     {
-        QTest::addColumn<bool>("saving");
         QTest::addColumn<QString>("entry");
-        QTest::addColumn<QString>("message");
-        const QString complete = u"File Access Complete...."_s;
-        QTest::newRow("read, .. at the root") << false << u"D:\\..\\PRESS1.PRS"_s << complete;
-        QTest::newRow("read, . in the middle") << false << u"D:\\.\\PRESS1.PRS"_s << complete;
-        QTest::newRow("read, .. after a missing folder")
-            << false << u"D:\\NOPE\\..\\PRESS1.PRS"_s << complete;
-        QTest::newRow("save, .. after a missing folder")
-            << true << u"d:\\nope\\..\\press2"_s << SaveComplete;
+        QTest::newRow(".. at the root") << u"D:\\..\\PRESS1.PRS"_s;
+        QTest::newRow(".. after a missing folder") << u"D:\\NOPE\\..\\PRESS1.PRS"_s;
     }
 
-    void entryDots_resolveOnTheTextBeforeMapping()
+    void read_dotsResolveOnTheEnteredText()
     {
-        QFETCH(bool, saving);
         QFETCH(QString, entry);
-        QFETCH(QString, message);
         const DosPathMapper media({{QLatin1Char('C'), u"/"_s}, {QLatin1Char('D'), host("Data")}});
         ParamFileOperations operations(m_vars, *m_messages, media);
         operations.setBusyPointer([](bool) {});
         QVERIFY(writeFile(host("PRESS1.PRS"), "decoy"));
-        QVERIFY(writeFile(host("Data/PRESS1.PRS"),
-                          ParamFileFormat::contents(exampleValues(), u"D:\\PRESS1.PRS"_s)));
+        QVERIFY(writeFile(host("Data/PRESS1.PRS"), ParamFileFormat::contents(exampleValues(), {})));
         values() = ParameterSet{};
         m_vars.ParamFileName = entry;
-        saving ? operations.CheckSavePath() : operations.ReadParamFile();
-        QCOMPARE(m_messages->texts(), QStringList{message});
-        if (saving)
-            QCOMPARE(fileContents(host("Data/PRESS2.PRS")),
-                     ParamFileFormat::contents(ParameterSet{}, u"D:\\PRESS2.PRS"_s));
-        else
-            QCOMPARE(values(), exampleValues());
-    }
-
-    // The file on disk is press1.prs; the answer is No, so nothing is written.
-    void save_overCaseVariant_questionNamesItAndDefaultsToNo_data()
-    {
-        QTest::addColumn<QString>("entry");
-        QTest::addColumn<QString>("question");
-        const QString plain = u"Do you wish to replace existing file?"_s;
-        QTest::newRow("same name") << u"data\\press1.prs"_s << plain;
-        QTest::newRow("differs in case") << u"DATA\\PRESS1"_s << plain + "\npress1.prs";
-    }
-
-    void save_overCaseVariant_questionNamesItAndDefaultsToNo()
-    {
-        QFETCH(QString, entry);
-        QFETCH(QString, question);
-        QVERIFY(writeFile(host("Data/press1.prs"), "old contents"));
-        m_messages->answers = {MessageAnswer::No};
-        save((entry == entry.toLower() ? m_dosRoot.toLower() : m_dosRoot) + entry);
-        QCOMPARE(m_messages->texts(), QStringList{question});
-        QCOMPARE(m_messages->shown.first().defaultAnswer, MessageAnswer::No);
-        QCOMPARE(filesIn("Data"), QStringList{"press1.prs"});
-        QCOMPARE(fileContents(host("Data/press1.prs")), QByteArray("old contents"));
+        operations.ReadParamFile();
+        QCOMPARE(m_messages->texts(), QStringList{"File Access Complete...."});
+        QCOMPARE(values(), exampleValues());
     }
 };
 
