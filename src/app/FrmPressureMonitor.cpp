@@ -4,6 +4,7 @@
 #include "ButtonIcons.h"
 #include "CompactFont.h"
 #include "DialGauge.h"
+#include "ElidedLabel.h"
 #include "FrmFileBrowse.h"
 #include "ModVars.h"
 #include "ParameterSync.h"
@@ -137,7 +138,7 @@ void FrmPressureMonitor::createControls()
     FrmComm->setStyleSheet(QStringLiteral(
         "QRadioButton { spacing: 3px; } QRadioButton::indicator { width: 11px; height: 11px; }"));
 
-    LblStatus = new QLabel(QStringLiteral("STATUS"), this);
+    LblStatus = new ElidedLabel(QStringLiteral("STATUS"), this);
     LblStatus->setGeometry(twips(4320, 4560, 1575, 255));
     LblStatus->setTextFormat(Qt::PlainText);
 
@@ -252,6 +253,15 @@ void FrmPressureMonitor::changeEvent(QEvent* event)
 
 void FrmPressureMonitor::closeEvent(QCloseEvent* event)
 {
+    // Leaving mid-download leaves the device with some values new and some old.
+    if (m_cycle.downloadRunning() &&
+        m_messages.show(QStringLiteral("A download is in progress. Leave now and the device keeps "
+                                       "a mix of old and new values. Exit anyway?"),
+                        MessageIcon::Warning, MessageButtons::YesNo,
+                        MessageAnswer::No) != MessageAnswer::Yes) {
+        event->ignore();
+        return;
+    }
     TmrComm.stop();
     releasePort();
     if (m_fileBrowse)
@@ -274,7 +284,8 @@ void FrmPressureMonitor::releasePort()
 
 void FrmPressureMonitor::setStatus(const QString& text)
 {
-    // The line is narrow; the whole text stays readable in the tooltip.
+    // The line is narrow: a long text ends in an ellipsis there, and stays whole in the
+    // tooltip and for screen readers.
     LblStatus->setText(labelText(text));
     LblStatus->setToolTip(LblStatus->text());
 }
@@ -336,6 +347,11 @@ void FrmPressureMonitor::RefreshGrid()
 void FrmPressureMonitor::RefreshTripNeedles()
 {
     refreshTripNeedles({*GaugeStaticTrip, *GaugeCountTrip, *GaugeDynamicTrip}, ModVars);
+}
+
+void FrmPressureMonitor::showDeviceValues(const ParameterSet& device)
+{
+    markDeviceValues(*SpdEEPROM, device);
 }
 
 // --- Handlers -----------------------------------------------------------------------------
@@ -424,7 +440,6 @@ void FrmPressureMonitor::showFileBrowse()
 
 void FrmPressureMonitor::CmdExit_Click()
 {
-    TmrComm.stop();
-    releasePort();
+    // Closing stops the timer and closes the port, after the question a download calls for.
     close();
 }

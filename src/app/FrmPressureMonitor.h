@@ -50,6 +50,7 @@ public:
     void markPressureWindow(int high, int low) override;
     void RefreshGrid() override;
     void RefreshTripNeedles() override;
+    void showDeviceValues(const ParameterSet& device) override;
 
     // The controls, by their names, for the parts of the program that drive them.
     DialGauge* GaugePressure;

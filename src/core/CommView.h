@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ModVars.h"
+
 #include <QString>
 
 // What the communication cycle may do to the main window. The window implements it;
@@ -21,4 +23,7 @@ public:
     virtual void markPressureWindow(int high, int low) = 0;
     virtual void RefreshGrid() = 0;
     virtual void RefreshTripNeedles() = 0;
+    // What the device holds, once an upload or a download has told it; values the window
+    // shows that differ from it are marked.
+    virtual void showDeviceValues(const ParameterSet&) {}
 };

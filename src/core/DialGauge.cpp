@@ -217,6 +217,9 @@ DialGauge::Face DialGauge::face() const
     const bool large = f.radius >= 80.0;
     f.labelStep = large ? 10 : 20;
     f.minorStep = large ? 2 : 5;
+    f.hub = std::max(2.5, f.radius * 0.05);
+    f.needleWidth = std::max(1.5, f.radius * 0.025);
+    f.needleLength = f.radius - f.stroke - f.tickLength * 0.3;
     return f;
 }
 
@@ -261,16 +264,13 @@ void DialGauge::paintEvent(QPaintEvent*)
     // The band lies under the scale, which is drawn over it from the cached face.
     painter.drawPixmap(0, 0, cachedFace(f));
 
-    const double tickOuter = f.radius - f.stroke;
-    const double needleWidth = std::max(1.5, f.radius * 0.025);
     const double angle = angleFor(f, m_needle);
-    painter.setPen(QPen(QColor(205, 30, 30), needleWidth, Qt::SolidLine, Qt::RoundCap));
+    painter.setPen(QPen(QColor(205, 30, 30), f.needleWidth, Qt::SolidLine, Qt::RoundCap));
     painter.drawLine(polar(f.centre, -f.radius * 0.08, angle),
-                     polar(f.centre, tickOuter - f.tickLength * 0.3, angle));
-    const double hub = std::max(2.5, f.radius * 0.05);
+                     polar(f.centre, f.needleLength, angle));
     painter.setPen(Qt::NoPen);
     painter.setBrush(ink);
-    painter.drawEllipse(f.centre, hub, hub);
+    painter.drawEllipse(f.centre, f.hub, f.hub);
 
     if (hasFocus()) {
         QStyleOptionFocusRect option;
@@ -359,11 +359,52 @@ void DialGauge::changeEvent(QEvent* event)
     }
 }
 
+DialGauge::Grip DialGauge::gripAt(const QPointF& position) const
+{
+    const Face f = face();
+    const QPointF offset = position - f.centre;
+    const double distance = std::hypot(offset.x(), offset.y());
+    const double pointAngle = std::atan2(-offset.y(), offset.x());
+
+    // The band runs from a little inside the ticks to a little beyond the rim, and a little
+    // past either end of the scale.
+    const double margin = std::max(3.0, f.tickLength * 0.5);
+    const double endSlack = qRadiansToDegrees(margin / f.radius);
+    const double along = std::fmod(f.startAngle - qRadiansToDegrees(pointAngle) + 720.0, 360.0);
+    const bool besideScale = along <= f.span + endSlack || along >= 360.0 - endSlack;
+    if (besideScale && distance >= f.radius - f.stroke - f.tickLength - margin &&
+        distance <= f.radius + margin)
+        return Grip::Band;
+
+    // The needle from the rim of the hub to its tip; within the hub the angle means nothing.
+    const double turn = pointAngle - qDegreesToRadians(angleFor(f, m_needle));
+    const double lengthwise = distance * std::cos(turn);
+    const double across = std::abs(distance * std::sin(turn));
+    if (lengthwise >= f.hub && lengthwise <= f.needleLength &&
+        across <= std::max(4.0, 2 * f.needleWidth))
+        return Grip::Needle;
+    return Grip::None;
+}
+
+void DialGauge::followPointer(const QPointF& position)
+{
+    m_movedSincePress = m_movedSincePress || position != m_pressPosition;
+    if (m_movedSincePress)
+        setNeedleValue(valueAt(position));
+}
+
 void DialGauge::mousePressEvent(QMouseEvent* event)
 {
     if (m_needleMouseControl && event->button() == Qt::LeftButton) {
-        m_dragging = true;
-        setNeedleValue(valueAt(event->position()));
+        // A press on the caption, the face or beside the scale takes hold of nothing, so a
+        // stray click never sets a trip pressure. The needle taken hold of stays where it is
+        // until the pointer moves; a press on the band moves it there at once.
+        const Grip grip = gripAt(event->position());
+        m_dragging = grip != Grip::None;
+        m_movedSincePress = grip == Grip::Band;
+        m_pressPosition = event->position();
+        if (m_dragging)
+            followPointer(event->position());
         event->accept();
         return;
     }
@@ -373,7 +414,7 @@ void DialGauge::mousePressEvent(QMouseEvent* event)
 void DialGauge::mouseMoveEvent(QMouseEvent* event)
 {
     if (m_dragging) {
-        setNeedleValue(valueAt(event->position()));
+        followPointer(event->position());
         event->accept();
         return;
     }
@@ -383,14 +424,15 @@ void DialGauge::mouseMoveEvent(QMouseEvent* event)
 void DialGauge::mouseReleaseEvent(QMouseEvent* event)
 {
     // A drag always ends with MouseUp, even when the button is released beside the dial,
-    // so that the needle's new position is always taken as the set-point.
+    // so that the needle's new position is always taken as the set-point. On a trip dial
+    // nothing else raises it from the mouse.
     if (m_dragging && event->button() == Qt::LeftButton) {
         m_dragging = false;
-        setNeedleValue(valueAt(event->position()));
+        followPointer(event->position());
         Q_EMIT MouseUp();
         return;
     }
-    if (rect().contains(event->position().toPoint()))
+    if (!m_needleMouseControl && rect().contains(event->position().toPoint()))
         Q_EMIT MouseUp();
 }
 

@@ -7,7 +7,8 @@
 
 // A round dial with a caption, a 0 to 100 scale, one needle and the marked pressure
 // window (a band from WindowLow to WindowHigh). With needleMouseControl on, the user
-// drags the needle; releasing the mouse button over the dial raises MouseUp.
+// drags the needle, taking hold of it or of the scale's band; the release ends the drag
+// with MouseUp. Without it, releasing the mouse button over the dial raises MouseUp.
 class DialGauge : public QWidget
 {
     Q_OBJECT
@@ -75,12 +76,26 @@ private:
         int captionPixels = 0;
         int labelStep = 0;
         int minorStep = 0;
+        double hub = 0.0;
+        double needleWidth = 0.0;
+        double needleLength = 0.0;
         QRectF captionRect;
+    };
+
+    enum class Grip
+    {
+        None,
+        Needle,
+        Band
     };
 
     Face face() const;
     static double angleFor(const Face& face, double value);
     void notifyWindowChanged();
+    // What a press at this point takes hold of: the needle, the scale's band or nothing.
+    Grip gripAt(const QPointF& position) const;
+    // A drag sets the needle to the pointer, once the pointer has left the press point.
+    void followPointer(const QPointF& position);
     // The scale, its numbers and the caption change only with the size, caption, font or
     // palette, so they are drawn once into a pixmap; each paint adds the band and needle.
     const QPixmap& cachedFace(const Face& f);
@@ -92,5 +107,7 @@ private:
     int m_windowLow = 0;
     bool m_needleMouseControl = false;
     bool m_dragging = false;
+    bool m_movedSincePress = false;
+    QPointF m_pressPosition;
     QPixmap m_face;
 };

@@ -24,10 +24,12 @@ enum class MessageAnswer
 
 // Every message box of the program goes through here, so the whole program runs in
 // tests without a modal dialog. The caption is always the application's title.
+// defaultAnswer is the button that Enter presses in a Yes/No box.
 class MessageBoxes
 {
 public:
     virtual ~MessageBoxes() = default;
     virtual MessageAnswer show(const QString& text, MessageIcon icon = MessageIcon::None,
-                               MessageButtons buttons = MessageButtons::Ok) = 0;
+                               MessageButtons buttons = MessageButtons::Ok,
+                               MessageAnswer defaultAnswer = MessageAnswer::Yes) = 0;
 };

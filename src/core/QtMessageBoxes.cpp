@@ -2,7 +2,8 @@
 
 #include <QMessageBox>
 
-MessageAnswer QtMessageBoxes::show(const QString& text, MessageIcon icon, MessageButtons buttons)
+MessageAnswer QtMessageBoxes::show(const QString& text, MessageIcon icon, MessageButtons buttons,
+                                   MessageAnswer defaultAnswer)
 {
     QMessageBox box(m_parent);
     box.setWindowTitle(QString::fromLatin1(ApplicationTitle));
@@ -11,7 +12,8 @@ MessageAnswer QtMessageBoxes::show(const QString& text, MessageIcon icon, Messag
     box.setIcon(icon == MessageIcon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon);
     if (buttons == MessageButtons::YesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        box.setDefaultButton(QMessageBox::Yes);
+        box.setDefaultButton(defaultAnswer == MessageAnswer::No ? QMessageBox::No
+                                                                : QMessageBox::Yes);
     } else {
         box.setStandardButtons(QMessageBox::Ok);
     }

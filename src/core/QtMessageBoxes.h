@@ -9,7 +9,8 @@ class QtMessageBoxes : public MessageBoxes
 {
 public:
     explicit QtMessageBoxes(QWidget* parent = nullptr) : m_parent(parent) {}
-    MessageAnswer show(const QString& text, MessageIcon icon, MessageButtons buttons) override;
+    MessageAnswer show(const QString& text, MessageIcon icon, MessageButtons buttons,
+                       MessageAnswer defaultAnswer) override;
 
 private:
     QWidget* m_parent;

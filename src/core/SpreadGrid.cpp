@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QResizeEvent>
 #include <QStyledItemDelegate>
+#include <QToolTip>
 #include <QValidator>
 
 #include <algorithm>
@@ -28,6 +29,12 @@ QValidator::State checkWholeNumber(const QString& text, const GridRowSpec& row, 
     if (value)
         *value = static_cast<std::int32_t>(number);
     return QValidator::Acceptable;
+}
+
+// The range a value cell accepts, as its tooltip tells it: "0 to 99".
+QString rangeText(const GridRowSpec& row)
+{
+    return QStringLiteral("%1 to %2").arg(row.minimum).arg(row.maximum);
 }
 
 class WholeNumberValidator : public QValidator
@@ -58,15 +65,28 @@ public:
         auto* editor = new QLineEdit(parent);
         editor->setFrame(false);
         editor->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        if (index.row() < m_grid->rows().size())
-            editor->setValidator(new WholeNumberValidator(m_grid->rows().at(index.row()), editor));
-        // An entry that cannot be committed yet is shown in red.
+        if (index.row() >= m_grid->rows().size())
+            return editor;
+        const GridRowSpec& row = m_grid->rows().at(index.row());
+        editor->setValidator(new WholeNumberValidator(row, editor));
+        editor->setToolTip(rangeText(row));
+        // An entry that cannot be committed yet is shown in red, and its tooltip, shown at
+        // once, says why: leaving the cell would drop it.
         const QPalette normal = editor->palette();
-        QObject::connect(editor, &QLineEdit::textChanged, editor, [editor, normal] {
+        QObject::connect(editor, &QLineEdit::textChanged, editor, [editor, normal, row] {
             QPalette palette = normal;
-            if (!editor->hasAcceptableInput())
+            QString note = rangeText(row);
+            if (!editor->hasAcceptableInput()) {
                 palette.setColor(QPalette::Text, Qt::red);
+                if (!editor->text().isEmpty())
+                    note = QStringLiteral("%1: %2 is out of range").arg(note, editor->text());
+            }
             editor->setPalette(palette);
+            editor->setToolTip(note);
+            if (note != rangeText(row))
+                QToolTip::showText(editor->mapToGlobal(QPoint(0, editor->height())), note, editor);
+            else
+                QToolTip::hideText();
         });
         return editor;
     }
@@ -125,6 +145,7 @@ SpreadGrid::SpreadGrid(QWidget* parent) : QTableWidget(parent)
 void SpreadGrid::setRows(const QList<GridRowSpec>& rows)
 {
     m_rows = rows;
+    m_deviceValues = QList<std::optional<std::int32_t>>(rows.size());
     setRowCount(0);
     setRowCount(static_cast<int>(rows.size()));
     for (int i = 0; i < rows.size(); ++i) {
@@ -133,6 +154,7 @@ void SpreadGrid::setRows(const QList<GridRowSpec>& rows)
         auto* value = new QTableWidgetItem;
         value->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable);
         value->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        value->setToolTip(rangeText(rows.at(i)));
         setItem(i, ValueColumn, value);
 
         auto* units = new QTableWidgetItem(rows.at(i).units);
@@ -148,6 +170,7 @@ void SpreadGrid::setCellValue(int row, std::int32_t value)
         return;
     if (QTableWidgetItem* cell = item(row - 1, ValueColumn))
         cell->setText(QString::number(value));
+    updateMark(row);
 }
 
 QString SpreadGrid::cellText(int row) const
@@ -167,8 +190,38 @@ bool SpreadGrid::enterText(int row, const QString& text)
     if (!cell || checkWholeNumber(text, m_rows.at(row - 1), &value) != QValidator::Acceptable)
         return false;
     cell->setText(QString::number(value));
+    updateMark(row);
     Q_EMIT CellEdited(ValueColumn, row);
     return true;
+}
+
+void SpreadGrid::setDeviceValue(int row, std::int32_t value)
+{
+    if (row < 1 || row > m_deviceValues.size())
+        return;
+    m_deviceValues[row - 1] = value;
+    updateMark(row);
+}
+
+void SpreadGrid::updateMark(int row)
+{
+    QTableWidgetItem* cell = item(row - 1, ValueColumn);
+    if (!cell || row > m_rows.size())
+        return;
+    const std::optional<std::int32_t> held = m_deviceValues.value(row - 1);
+    const bool marked = held && cell->text() != QString::number(*held);
+    QString tip = rangeText(m_rows.at(row - 1));
+    if (marked)
+        tip += QStringLiteral("\nDevice holds %1").arg(*held);
+    // An unmarked cell keeps no font of its own and so follows the grid's.
+    QFont bold = font();
+    bold.setBold(true);
+    const QVariant shownFont = marked ? QVariant(bold) : QVariant();
+    // Only real changes are written, so an unchanged mark costs no repaint.
+    if (cell->toolTip() != tip)
+        cell->setToolTip(tip);
+    if (cell->data(Qt::FontRole) != shownFont)
+        cell->setData(Qt::FontRole, shownFont);
 }
 
 void SpreadGrid::resizeEvent(QResizeEvent* event)
@@ -182,6 +235,10 @@ void SpreadGrid::changeEvent(QEvent* event)
     QTableWidget::changeEvent(event);
     if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
         fitRowsToHeight();
+    if (event->type() == QEvent::FontChange) {
+        for (int row = 1; row <= rowCount(); ++row)
+            updateMark(row);
+    }
 }
 
 void SpreadGrid::fitRowsToHeight()

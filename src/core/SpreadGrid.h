@@ -3,6 +3,7 @@
 #include <QTableWidget>
 
 #include <cstdint>
+#include <optional>
 
 // One row of the grid: its caption, its units text and the range its value cell accepts.
 struct GridRowSpec
@@ -38,6 +39,10 @@ public:
     // An accepted entry is stored in its plain form ("007" shows as 7) and raises CellEdited.
     bool enterText(int row, const QString& text);
 
+    // The value the device holds for a row. A cell showing another value is marked: bold,
+    // its tooltip adding "Device holds" and that value. Rows without one are never marked.
+    void setDeviceValue(int row, std::int32_t value);
+
 Q_SIGNALS:
     // Raised after the user changed a value cell (ValueColumn, row from 1); not by
     // setCellValue. The editor raises it only when the committed text differs.
@@ -50,6 +55,8 @@ protected:
 private:
     // Shares the height among the header and the rows so that all rows show at once.
     void fitRowsToHeight();
+    void updateMark(int row);
 
     QList<GridRowSpec> m_rows;
+    QList<std::optional<std::int32_t>> m_deviceValues;
 };

@@ -44,6 +44,13 @@ void refreshTripNeedles(const TripGauges& gauges, const ParameterSet& set)
     gauges.dynamicTrip.setNeedleValue(set.DynamicTripSP);
 }
 
+void markDeviceValues(SpreadGrid& grid, const ParameterSet& device)
+{
+    for (int row = 1; row <= static_cast<int>(GridRows.size()); ++row)
+        grid.setDeviceValue(row,
+                            device.value(GridRows[static_cast<std::size_t>(row - 1)].parameter));
+}
+
 void readGridBack(const SpreadGrid& grid, ParameterSet& set)
 {
     for (int row = 1; row <= static_cast<int>(GridRows.size()); ++row) {

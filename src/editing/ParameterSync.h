@@ -37,6 +37,9 @@ void refreshGrid(SpreadGrid& grid, const ParameterSet& set);
 // Sets the three trip needles from the three trip set-points.
 void refreshTripNeedles(const TripGauges& gauges, const ParameterSet& set);
 
+// Tells the grid what the device holds, so that it marks the values that differ.
+void markDeviceValues(SpreadGrid& grid, const ParameterSet& device);
+
 // After any edit: takes all nine value cells back into the set, whichever one changed.
 void readGridBack(const SpreadGrid& grid, ParameterSet& set);
 

@@ -192,3 +192,19 @@ DosPathMapper::ProbeResult DosPathMapper::probe(const QString& dosPath) const
     const QFileInfo info(toHost(dosPath).path);
     return {false, info.isFile() ? info.fileName() : QString()};
 }
+
+QStringList DosPathMapper::caseVariants(const QString& dosPath) const
+{
+    const qsizetype split = dosPath.lastIndexOf(QLatin1Char('\\'));
+    const QString wanted = dosPath.mid(split + 1).toUpper();
+    const HostPath folder = toHost(dosPath.left(split + 1));
+    if (split < 0 || wanted.isEmpty() || folder.error || unreadableFolder(QFileInfo(folder.path)))
+        return {};
+    QStringList variants;
+    for (const QString& name :
+         QDir(folder.path).entryList(QDir::Files | QDir::Hidden, QDir::Name)) {
+        if (name.toUpper() == wanted)
+            variants.append(name);
+    }
+    return variants;
+}

@@ -53,6 +53,10 @@ public:
     // cannot be read, or text with ":\" that is no drive path is.
     ProbeResult probe(const QString& dosPath) const;
 
+    // The plain files in the path's folder whose names equal its file name without regard
+    // to case, as stored on disk and sorted; empty when the folder cannot be found or read.
+    QStringList caseVariants(const QString& dosPath) const;
+
 private:
     QList<Drive> m_drives;
 };

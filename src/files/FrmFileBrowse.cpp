@@ -6,10 +6,12 @@
 #include "ParamFileOperations.h"
 #include "PathRules.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -19,6 +21,7 @@
 #include <QStyle>
 #include <QTimer>
 #include <QTreeWidget>
+#include <QWindow>
 
 namespace {
 
@@ -132,10 +135,23 @@ FrmFileBrowse::FrmFileBrowse(QWidget* mainWindow, MessageBoxes& messages)
         QTimer::singleShot(0, this, [this, path] { setFolder(path); });
     });
     connect(FilList, &QListWidget::itemClicked, this, &FrmFileBrowse::FilList_Click);
+    // The arrow keys pick a file as a click does but leave the focus in the list, where
+    // Enter then acts as Okay.
+    connect(FilList, &QListWidget::itemSelectionChanged, this, [this] {
+        const QList<QListWidgetItem*> selected = FilList->selectedItems();
+        if (!selected.isEmpty())
+            putFileName(selected.first());
+    });
+    FilList->installEventFilter(this);
     connect(FilList, &QListWidget::itemDoubleClicked, this, &FrmFileBrowse::FilList_DblClick);
     connect(CmbFileType, &QComboBox::activated, this, &FrmFileBrowse::CmbFileType_Click);
     connect(CmdOkay, &QPushButton::clicked, this, &FrmFileBrowse::CmdOkay_Click);
     connect(CmdCancel, &QPushButton::clicked, this, &FrmFileBrowse::CmdCancel_Click);
+    // Another window of this program taking the focus brings the user back into the program.
+    connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* window) {
+        if (window && window != windowHandle())
+            m_awayFromProgram = false;
+    });
 
     if (!setFolder(QDir::currentPath()) && !m_mapper.drives().isEmpty())
         setFolder(m_mapper.drives().first().root);
@@ -144,9 +160,36 @@ FrmFileBrowse::FrmFileBrowse(QWidget* mainWindow, MessageBoxes& messages)
 bool FrmFileBrowse::event(QEvent* event)
 {
     const bool handled = QWidget::event(event);
-    if (event->type() == QEvent::WindowActivate || event->type() == QEvent::Show)
+    switch (event->type()) {
+    case QEvent::Show:
+        m_awayFromProgram = false;
         Form_Activate();
+        break;
+    case QEvent::WindowActivate:
+        if (!m_awayFromProgram)
+            Form_Activate();
+        m_awayFromProgram = false;
+        break;
+    case QEvent::WindowDeactivate:
+        // No active window left means the focus went to another application.
+        m_awayFromProgram = QApplication::activeWindow() == nullptr;
+        break;
+    default:
+        break;
+    }
     return handled;
+}
+
+bool FrmFileBrowse::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == FilList && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            CmdOkay_Click();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void FrmFileBrowse::closeEvent(QCloseEvent* event)
@@ -203,9 +246,17 @@ void FrmFileBrowse::DirPick_Click()
 
 void FrmFileBrowse::FilList_Click()
 {
-    if (const QListWidgetItem* item = FilList->currentItem())
-        TxtFileName->setText((folderText() + item->text()).toUpper());
+    putFileName(FilList->currentItem());
     FocusFileName();
+}
+
+void FrmFileBrowse::putFileName(const QListWidgetItem* item)
+{
+    if (!item)
+        return;
+    m_pickedName = item->text();
+    TxtFileName->setText((folderText() + item->text()).toUpper());
+    m_pickedText = TxtFileName->text();
 }
 
 void FrmFileBrowse::FilList_DblClick()
@@ -226,9 +277,14 @@ void FrmFileBrowse::CmbFileType_Click(int index)
 
 void FrmFileBrowse::CmdOkay_Click()
 {
-    ModVars.ParamFileName = TxtFileName->text().toUpper();
+    const QString entered = TxtFileName->text();
+    ModVars.ParamFileName = entered.toUpper();
     hide();
     ParamFileOperations operations(ModVars, m_messages, m_mapper);
+    const QString resolved = PathRules::resolveDots(entered);
+    operations.setChosenName(entered == m_pickedText
+                                 ? m_pickedName
+                                 : resolved.mid(resolved.lastIndexOf(QLatin1Char('\\')) + 1));
     if (ModVars.FileAction == 0)
         operations.ReadParamFile();
     else if (ModVars.FileAction == 1)

@@ -45,6 +45,7 @@ public slots:
 
 protected:
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -56,6 +57,8 @@ private:
     void fillFileList();
     void selectDriveOfFolder();
     QString folderText() const;
+    // Puts a file of the list into the name box, as a click or an arrow key does.
+    void putFileName(const QListWidgetItem* item);
     void restoreMainWindow();
 
     QPointer<QWidget> m_mainWindow;
@@ -63,6 +66,13 @@ private:
     DosPathMapper m_mapper;
     QString m_folder;
     QString m_pattern = QStringLiteral("*.PRS");
+    // The file last put into the name box from the list, as stored on disk, and the text
+    // it put there; OK hands on that name while the text is unchanged.
+    QString m_pickedName;
+    QString m_pickedText;
+    // Set while another application holds the focus; coming back from there is not an
+    // activation from within the program, so the name box keeps what was typed.
+    bool m_awayFromProgram = false;
 
     QLineEdit* TxtFileName;
     QComboBox* CmbFileType;

@@ -5,6 +5,7 @@
 #include "PathRules.h"
 
 #include <QCursor>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -22,6 +23,9 @@ const QString SaveComplete = QStringLiteral("File Save Complete.");
 const QString FileMissing = QStringLiteral("The Specified File Does Not Exist.");
 const QString ReadError = QStringLiteral("Error Occured During File Read.");
 const QString ReadComplete = QStringLiteral("File Access Complete....");
+const QString CaseClash =
+    QStringLiteral("These files differ only in case: %1. Pick one in the list or type its name "
+                   "exactly as listed.");
 
 // Characters no drive-letter file name may hold; such a name cannot be created.
 bool isCreatableName(const QString& title)
@@ -58,7 +62,10 @@ void ParamFileOperations::setApplicationBusyPointer(bool busy)
 
 std::optional<DosPathMapper::ProbeResult> ParamFileOperations::passPathRules(Side side)
 {
-    m_vars.ParamFileName = m_vars.ParamFileName.toUpper();
+    const QString entered = PathRules::resolveDots(m_vars.ParamFileName);
+    m_meantName = m_chosenName.isEmpty() ? entered.mid(entered.lastIndexOf(QLatin1Char('\\')) + 1)
+                                         : m_chosenName;
+    m_vars.ParamFileName = entered.toUpper();
     const QString& path = m_vars.ParamFileName;
     const DosPathMapper::ProbeResult probe = m_mapper.probe(path);
     if (probe.error) {
@@ -84,23 +91,34 @@ void ParamFileOperations::CheckSavePath()
 
 void ParamFileOperations::SaveParamFile()
 {
-    m_vars.ParamFileName = PathRules::withDefaultExtension(m_vars.ParamFileName);
-    const QString path = m_vars.ParamFileName;
-    if (path.endsWith(QLatin1Char('\\'))) {
+    // A folder alone would give a file named only by its extension, which no list shows.
+    if (PathRules::titleOf(m_vars.ParamFileName).isEmpty()) {
         m_messages.show(CreateError);
         return;
     }
+    m_vars.ParamFileName = PathRules::withDefaultExtension(m_vars.ParamFileName);
+    const QString path = m_vars.ParamFileName;
+    const QString chosen = PathRules::withDefaultExtension(m_meantName);
 
     const DosPathMapper::ProbeResult existing = m_mapper.probe(path);
     const QString finalTitle = PathRules::titleOf(path);
+    const HostFile target = hostFile(path, chosen);
+    if (!target.clash.isEmpty()) {
+        m_messages.show(CaseClash.arg(target.clash.join(QLatin1String(", "))));
+        return;
+    }
     if (!existing.error && !existing.fileName.isEmpty() &&
         existing.fileName.toUpper() == finalTitle) {
-        if (m_messages.show(ReplaceQuestion, MessageIcon::None, MessageButtons::YesNo) !=
-            MessageAnswer::Yes)
+        // A file whose name differs from the entry in case is named, so the user knows
+        // which one is replaced; Enter alone must not overwrite it.
+        const QString onDisk = QFileInfo(target.path).fileName();
+        const QString question =
+            onDisk == chosen ? ReplaceQuestion : ReplaceQuestion + QLatin1Char('\n') + onDisk;
+        if (m_messages.show(question, MessageIcon::None, MessageButtons::YesNo,
+                            MessageAnswer::No) != MessageAnswer::Yes)
             return;
     }
 
-    const DosPathMapper::HostPath target = m_mapper.toHost(path);
     if (existing.error || target.error || !isCreatableName(finalTitle)) {
         m_messages.show(CreateError);
         return;
@@ -145,9 +163,13 @@ void ParamFileOperations::ReadParamFile()
         m_messages.show(FileMissing);
         return;
     }
+    const HostFile source = hostFile(path, m_meantName);
+    if (!source.clash.isEmpty()) {
+        m_messages.show(CaseClash.arg(source.clash.join(QLatin1String(", "))));
+        return;
+    }
 
     m_busy(true);
-    const DosPathMapper::HostPath source = m_mapper.toHost(path);
     QFile file(source.path);
     if (source.error || !QFileInfo(source.path).isFile() || !file.open(QIODevice::ReadOnly)) {
         m_busy(false);
@@ -163,4 +185,18 @@ void ParamFileOperations::ReadParamFile()
     }
     static_cast<ParameterSet&>(m_vars) = outcome.values;
     m_messages.show(ReadComplete);
+}
+
+ParamFileOperations::HostFile ParamFileOperations::hostFile(const QString& dosPath,
+                                                            const QString& chosen) const
+{
+    const DosPathMapper::HostPath mapped = m_mapper.toHost(dosPath);
+    if (mapped.error)
+        return {true, {}, {}};
+    const QStringList variants = m_mapper.caseVariants(dosPath);
+    if (variants.size() < 2)
+        return {false, mapped.path, {}};
+    if (!variants.contains(chosen))
+        return {false, {}, variants};
+    return {false, QFileInfo(mapped.path).dir().filePath(chosen), {}};
 }

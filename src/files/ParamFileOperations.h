@@ -4,6 +4,7 @@
 #include "ModVars.h"
 
 #include <QByteArray>
+#include <QStringList>
 
 #include <functional>
 #include <optional>
@@ -31,6 +32,11 @@ public:
     // taken over only when the read completes; a failed read leaves the set as it was.
     void ReadParamFile();
 
+    // The file name as the user picked it in the list or typed it, in its own case. Among
+    // files whose names differ only in case it tells which one is meant; without it, the
+    // file name of ParamFileName as handed over tells.
+    void setChosenName(const QString& name) { m_chosenName = name; }
+
     void setLineWriter(LineWriter writer) { m_writeLine = std::move(writer); }
     void setBusyPointer(BusyPointer busy) { m_busy = std::move(busy); }
 
@@ -43,12 +49,25 @@ private:
         Save,
         Read
     };
+    // The host file an entry stands for. When several files differ from it only in case,
+    // it is the one named exactly as chosen; with none named so, clash lists them all.
+    struct HostFile
+    {
+        bool error = false;
+        QString path;
+        QStringList clash;
+    };
+
     // Probe, form check and split; the probe's finding when all three pass.
     std::optional<DosPathMapper::ProbeResult> passPathRules(Side side);
+    HostFile hostFile(const QString& dosPath, const QString& chosen) const;
 
     ModVarsModule& m_vars;
     MessageBoxes& m_messages;
     const DosPathMapper& m_mapper;
+    QString m_chosenName;
+    // The chosen name, or the one handed over in ParamFileName, for the operation at hand.
+    QString m_meantName;
     LineWriter m_writeLine = &ParamFileOperations::writeLine;
     BusyPointer m_busy = &ParamFileOperations::setApplicationBusyPointer;
 };

@@ -1,5 +1,8 @@
 #include "PathRules.h"
 
+#include <QRegularExpression>
+#include <QStringList>
+
 namespace PathRules {
 
 bool hasDriveForm(const QString& path)
@@ -14,9 +17,34 @@ QString titleOf(const QString& path)
 
 QString withDefaultExtension(const QString& path)
 {
-    if (path.contains(QLatin1Char('.')))
+    const QString name = path.mid(path.lastIndexOf(QLatin1Char('\\')) + 1);
+    if (name.isEmpty() || name.contains(QLatin1Char('.')))
         return path;
     return path + QLatin1String(".PRS");
+}
+
+QString resolveDots(const QString& path)
+{
+    if (path.size() < 3 || path[1] != QLatin1Char(':') || path[2] != QLatin1Char('\\'))
+        return path;
+    // The host mapping takes a forward slash as a separator too, so it is one here.
+    static const QRegularExpression separators(QStringLiteral("[\\\\/]"));
+    const QStringList names = path.mid(3).split(separators);
+    if (!names.contains(QLatin1String(".")) && !names.contains(QLatin1String("..")))
+        return path;
+    QStringList kept;
+    bool endsInFolder = false;
+    for (const QString& name : names) {
+        endsInFolder = name == QLatin1String(".") || name == QLatin1String("..");
+        if (name == QLatin1String("..") && !kept.isEmpty())
+            kept.removeLast();
+        else if (!endsInFolder)
+            kept.append(name);
+    }
+    QString resolved = path.left(3) + kept.join(QLatin1Char('\\'));
+    if (endsInFolder && !kept.isEmpty())
+        resolved += QLatin1Char('\\');
+    return resolved;
 }
 
 QString folderText(const QString& folderPath)

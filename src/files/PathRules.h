@@ -12,8 +12,14 @@ bool hasDriveForm(const QString& path);
 // The upper-cased text after the last backslash; empty when the path ends in one.
 QString titleOf(const QString& path);
 
-// Appends ".PRS" when the path holds no dot anywhere, folders included.
+// Appends ".PRS" to a file name that holds no dot; a dot in a folder name does not count,
+// and a path without a file name is left as it is.
 QString withDefaultExtension(const QString& path);
+
+// Resolves "." and ".." in a drive path as DOS does, on the text alone: ".." at the drive's
+// root stays there, and X\.. cancels out whether or not X exists. A path that ends in one
+// of them names a folder and keeps its closing backslash.
+QString resolveDots(const QString& path);
 
 // A folder path as the name box shows it: a drive root (fewer than four characters,
 // already ending in a backslash) unchanged, any other folder with a backslash added.

@@ -35,7 +35,7 @@ void CommCycle::tick()
             break;
         default:
             m_view.setTimerInterval(DownloadInterval);
-            DownloadStep(m_port, m_comm, m_set, m_view);
+            downloadTick();
             break;
         }
     } catch (...) {
@@ -47,10 +47,18 @@ void CommCycle::uploadSequence()
 {
     const int step = m_comm.CommCount;
     m_view.setProgress(uploadProgress(step));
-    if (step >= 0 && step <= 7) {
+    if (step >= 0 && step <= 8) {
         UploadStep(step, m_port, m_comm, m_set, m_view);
-    } else if (step == 8) {
-        UploadStep(step, m_port, m_comm, m_set, m_view);
+        const Parameter read = UploadOrder[static_cast<std::size_t>(step)].parameter;
+        if (m_comm.CommCount == step + 1)
+            m_device.assign(read, m_set.value(read));
+        // With the ninth value read, the whole of what the device holds is known.
+        if (m_comm.CommCount == 9) {
+            m_deviceKnown = true;
+            m_view.showDeviceValues(m_device);
+        }
+    }
+    if (step == 8) {
         m_view.RefreshGrid();
         m_view.RefreshTripNeedles();
     } else if (step == 9) {
@@ -58,6 +66,28 @@ void CommCycle::uploadSequence()
         m_comm.CommAction = 1;
         m_view.setStatus(QStringLiteral("Waiting for data"));
         m_view.setDownloadEnabled(true);
+    }
+}
+
+void CommCycle::downloadTick()
+{
+    const int row = m_comm.CommWriteState;
+    const bool sent = DownloadStep(m_port, m_comm, m_set, m_view);
+    // An acknowledged row holds the value last sent for it, whatever the grid shows now.
+    const bool finished = m_comm.CommAction == 1;
+    if (finished || m_comm.CommWriteState != row) {
+        if (row >= 0 && row < static_cast<int>(DownloadOrder.size())) {
+            const Parameter written = DownloadOrder[static_cast<std::size_t>(row)].parameter;
+            m_device.assign(written, m_sent.value(written));
+        }
+        m_deviceKnown = m_deviceKnown || finished;
+        if (m_deviceKnown)
+            m_view.showDeviceValues(m_device);
+    }
+    if (sent) {
+        const Parameter next =
+            DownloadOrder[static_cast<std::size_t>(m_comm.CommWriteState)].parameter;
+        m_sent.assign(next, m_set.value(next));
     }
 }
 
@@ -131,5 +161,11 @@ void CommCycle::disconnect()
 
 void CommCycle::startDownload()
 {
+    m_sent = m_set;
     ::startDownload(m_comm, m_view);
+}
+
+bool CommCycle::downloadRunning() const
+{
+    return m_view.timerEnabled() && m_comm.CommAction != 0 && m_comm.CommAction != 1;
 }

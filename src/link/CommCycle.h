@@ -27,9 +27,12 @@ public:
     void disconnect();
     // Download: write the parameter set into the device, from its first row.
     void startDownload();
+    // A download is under way: the timer runs and CommAction is neither upload nor live.
+    bool downloadRunning() const;
 
 private:
     void uploadSequence();
+    void downloadTick();
     void livePass();
     void errorPath();
 
@@ -38,4 +41,9 @@ private:
     ParameterSet& m_set;
     CommView& m_view;
     MessageBoxes& m_messages;
+    // What the device holds as far as the transfers have told, and whether all nine are
+    // known yet; and the value last sent for each row of the running download.
+    ParameterSet m_device;
+    bool m_deviceKnown = false;
+    ParameterSet m_sent;
 };

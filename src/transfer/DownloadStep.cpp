@@ -19,14 +19,14 @@ void startDownload(CommState& comm, CommView& view)
     view.setProgress(0);
 }
 
-void DownloadStep(SerialLink& port, CommState& comm, const ParameterSet& set, CommView& view)
+bool DownloadStep(SerialLink& port, CommState& comm, const ParameterSet& set, CommView& view)
 {
     port.setSettings(QString::fromLatin1(ParameterLineSettings));
     if (comm.CommWriteState == 0)
         view.setStatus(QStringLiteral("Downloading Data"));
 
     if (port.inBufferCount() < DeviceFrames::WriteAckLength)
-        return;
+        return false;
     const int count = port.inBufferCount();
     const QByteArray batch = port.input();
     // Only one write is outstanding at a time, so a batch acknowledges at most one row:
@@ -40,12 +40,13 @@ void DownloadStep(SerialLink& port, CommState& comm, const ParameterSet& set, Co
         view.setStatus(QString::fromLatin1(row.status));
         port.output(frame);
         view.setProgress(downloadProgress(comm.CommWriteState));
-    } else {
-        view.setStatus(QStringLiteral("Download Complete"));
-        comm.CommWriteState = 0;
-        comm.CommAction = 1;
-        view.setDownloadEnabled(true);
+        return true;
     }
+    view.setStatus(QStringLiteral("Download Complete"));
+    comm.CommWriteState = 0;
+    comm.CommAction = 1;
+    view.setDownloadEnabled(true);
+    return false;
 }
 
 int downloadProgress(int state)

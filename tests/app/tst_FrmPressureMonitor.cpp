@@ -1,6 +1,7 @@
 #include "DeviceProtocol.h"
 #include "DialGauge.h"
 #include "DosPathMapper.h"
+#include "ElidedLabel.h"
 #include "FakeSerialLink.h"
 #include "FrmFileBrowse.h"
 #include "FrmPressureMonitor.h"
@@ -10,6 +11,8 @@
 #include "SpreadGrid.h"
 #include "TestSupport.h"
 
+#include <QAccessible>
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -167,7 +170,14 @@ private Q_SLOTS:
         QCOMPARE(w.maximumSize(), QSize(405, 496));
         const QPoint offCentre = w.frameGeometry().center() - w.screen()->geometry().center();
         QVERIFY(qAbs(offCentre.x()) <= 1 && qAbs(offCentre.y()) <= 1);
-        QCOMPARE(w.LblStatus->text(), u"Select Port & Press CONNECT"_s);
+        // A status too long for its line ends in an ellipsis; tooltip and screen readers get
+        // the whole text.
+        const QString status = u"Select Port & Press CONNECT"_s;
+        const QString shown = qobject_cast<ElidedLabel*>(w.LblStatus)->shownText();
+        QVERIFY(shown.endsWith(QChar(0x2026)) && status.startsWith(shown.chopped(1)));
+        QCOMPARE(w.LblStatus->toolTip(), status);
+        QCOMPARE(QAccessible::queryAccessibleInterface(w.LblStatus)->text(QAccessible::Name),
+                 status);
         QStringList ports;
         for (QRadioButton* option : w.OptComm)
             ports << option->text() + u' ' + option->toolTip() +
@@ -444,6 +454,143 @@ private Q_SLOTS:
         QVERIFY(!(m_window->windowState() & Qt::WindowMinimized));
         QTRY_VERIFY_WITH_TIMEOUT(!browse(), Deadline);
         QVERIFY(m_messages.shown.isEmpty());
+    }
+
+    // With press1.prs and PRESS1.PRS side by side, the file picked in the list or typed
+    // exactly is the one read or replaced; a name typed in neither case reads and writes
+    // nothing and names the clash.
+    void caseVariants_theFileMeantIsReadOrReplaced_data()
+    {
+        QTest::addColumn<bool>("save");
+        QTest::addColumn<QString>("clicked");
+        QTest::addColumn<QString>("meant");
+        const auto row = [](const char* name, bool save, const char* clicked, const char* meant) {
+            QTest::newRow(name) << save << QString::fromLatin1(clicked)
+                                << QString::fromLatin1(meant);
+        };
+        row("read by click", false, "press1.prs", "press1.prs");
+        row("read typed exactly", false, "", "press1.prs");
+        row("read typed in neither case", false, "", "");
+        row("save by click, upper", true, "PRESS1.PRS", "PRESS1.PRS");
+        row("save typed in neither case", true, "", "");
+    }
+
+    void caseVariants_theFileMeantIsReadOrReplaced()
+    {
+        QFETCH(bool, save);
+        QFETCH(QString, clicked);
+        QFETCH(QString, meant);
+        const QStringList names{u"Data/press1.prs"_s, u"Data/PRESS1.PRS"_s};
+        const QList<ParameterSet> held{exampleValues(), {1, 1, 1, 1, 1, 1, 1, 1, 1}};
+        QVERIFY(writeFile(m_tree->filePath(names[1]), ParamFileFormat::contents(held[1], {})));
+        QList<QByteArray> files{fileContents(m_tree->filePath(names[0])),
+                                fileContents(m_tree->filePath(names[1]))};
+        QVERIFY(openBrowser(save));
+        if (clicked.isEmpty()) {
+            nameBox()->setText(m_dosData + (meant.isEmpty() ? u"Press1.prs"_s : meant));
+        } else {
+            auto* list = control<QListWidget>("FilList");
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                              list->visualItemRect(list->findItems(clicked, {}).value(0)).center());
+        }
+        QTest::mouseClick(control<QPushButton>("CmdOkay"), Qt::LeftButton);
+        const int at = names.indexOf(u"Data/"_s + meant);
+        QCOMPARE(m_messages.texts.last(),
+                 at < 0 ? u"These files differ only in case: PRESS1.PRS, press1.prs. Pick one in "
+                          u"the list or type its name exactly as listed."_s
+                 : save ? u"File Save Complete."_s
+                        : u"File Access Complete...."_s);
+        QCOMPARE(static_cast<ParameterSet&>(ModVars), !save && at >= 0 ? held[at] : ParameterSet{});
+        if (save && at >= 0)
+            files[at] = ParamFileFormat::contents({}, m_dosData + "PRESS1.PRS");
+        for (int i = 0; i < 2; ++i)
+            QCOMPARE(fileContents(m_tree->filePath(names[i])), files[i]);
+    }
+
+    // The name typed survives a trip to another application; arrow keys in the file list
+    // fill the name box without taking the focus, and Enter there reads.
+    void fileDialog_keepsTypedNameAndWorksFromTheKeyboard()
+    {
+        QVERIFY(openBrowser(false));
+        QTest::keyClicks(nameBox(), u"X.PRS"_s);
+        QApplication::setActiveWindow(nullptr);
+        QVERIFY(!browse()->isActiveWindow());
+        QApplication::setActiveWindow(browse());
+        QCOMPARE(nameBox()->text(), m_dosData + "X.PRS");
+
+        pickFileType(3);
+        auto* list = control<QListWidget>("FilList");
+        list->setFocus();
+        list->setCurrentRow(0);
+        QTest::keyClick(list, Qt::Key_Down);
+        QCOMPARE(nameBox()->text(), m_dosData + "OTHER.DAT");
+        QVERIFY(list->hasFocus());
+        QTest::keyClick(list, Qt::Key_Down);
+        QTest::keyClick(list, Qt::Key_Return);
+        QCOMPARE(m_messages.texts, QStringList{"File Access Complete...."});
+        QCOMPARE(ModVars.ParamFileName, m_dosData + "PRESS1.PRS");
+    }
+
+    // Leaving during a download asks first, No the default; at other times nothing is asked.
+    void leaving_asksOnlyDuringDownload_data()
+    {
+        QTest::addColumn<bool>("closeBox");
+        QTest::addColumn<MessageAnswer>("answer");
+        QTest::newRow("Exit, No") << false << MessageAnswer::No;
+        QTest::newRow("close box, Yes") << true << MessageAnswer::Yes;
+    }
+
+    void leaving_asksOnlyDuringDownload()
+    {
+        QFETCH(bool, closeBox);
+        QFETCH(MessageAnswer, answer);
+        connectAndUpload();
+        QTest::mouseClick(m_window->CmdDownload, Qt::LeftButton);
+        m_port->feed(hexBytes("80 05 D0 28 83"));
+        ticks(2);
+        m_messages.answers = {answer};
+        closeBox ? void(m_window->close()) : QTest::mouseClick(m_window->CmdExit, Qt::LeftButton);
+        QCOMPARE(m_messages.texts,
+                 QStringList{"A download is in progress. Leave now and the device "
+                             "keeps a mix of old and new values. Exit anyway?"});
+        QCOMPARE(m_messages.shown.first().defaultAnswer, MessageAnswer::No);
+        const bool stays = answer == MessageAnswer::No;
+        QCOMPARE(QPair(m_window->TmrComm.isActive(), m_window->isVisible()), QPair(stays, stays));
+    }
+
+    // Before the first upload nothing is marked; afterwards every value that differs from
+    // the device's is, until a download has written it.
+    void deviceValues_markTheGridValuesThatDiffer()
+    {
+        SpreadGrid& grid = *m_window->SpdEEPROM;
+        const auto marked = [&grid] {
+            QList<int> rows;
+            for (int row = 1; row <= 9; ++row)
+                if (grid.item(row - 1, SpreadGrid::ValueColumn)->font().bold())
+                    rows.append(row);
+            return rows;
+        };
+        grid.enterText(4, u"33"_s);
+        QCOMPARE(marked(), QList<int>());
+        connectAndUpload();
+        grid.enterText(4, u"33"_s);
+        QCOMPARE(marked(), QList{4});
+        QCOMPARE(grid.item(3, SpreadGrid::ValueColumn)->toolTip(), u"0 to 99\nDevice holds 45"_s);
+        grid.enterText(4, u"45"_s);
+        QCOMPARE(marked(), QList<int>());
+        ModVars.DynamicFaultCount = 2;
+        m_window->setWindowState(Qt::WindowMinimized);
+        m_window->setWindowState(Qt::WindowNoState);
+        QCOMPARE(marked(), QList{9});
+        // Row 1 is changed after the download has written it, so the device keeps 5000.
+        QTest::mouseClick(m_window->CmdDownload, Qt::LeftButton);
+        m_port->feed(hexBytes("80 05 D0 28 83"));
+        ticks(3);
+        grid.enterText(1, u"77"_s);
+        ticks(10);
+        QCOMPARE(marked(), QList{1});
+        QCOMPARE(grid.item(0, SpreadGrid::ValueColumn)->toolTip(),
+                 u"2 to 9999999\nDevice holds 5000"_s);
     }
 };
 

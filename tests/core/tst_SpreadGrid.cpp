@@ -67,8 +67,15 @@ private Q_SLOTS:
         QTest::keyClicks(editor, typed);
         QTest::keyClick(editor, Qt::Key_Return);
         QCoreApplication::processEvents();
-        if (editor && editor->isVisible())
+        // A refused entry stays in the editor, whose tooltip says why; the cell names its range.
+        if (editor && editor->isVisible()) {
+            if (!editor->text().isEmpty())
+                QCOMPARE(editor->toolTip(),
+                         m_grid->item(row - 1, SpreadGrid::ValueColumn)->toolTip() + u": "_s +
+                             editor->text() + u" is out of range"_s);
             QTest::keyClick(editor, Qt::Key_Escape);
+        }
+        QCOMPARE(m_grid->item(0, SpreadGrid::ValueColumn)->toolTip(), u"0 to 99"_s);
         QCOMPARE(m_grid->cellText(row), shown);
         QCOMPARE(edited.count(), shown == u"7" ? 0 : 1);
         if (shown != u"7")

@@ -146,6 +146,27 @@ private slots:
         m_tree.reset();
     }
 
+    // As DOS does, on the text alone: ".." at a drive's root stays there, and X\.. cancels out
+    // whether or not X exists.
+    void resolveDots_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("resolved");
+        for (const auto& [path, resolved] : {std::pair{"D:\\..\\A.PRS", "D:\\A.PRS"},
+                                             {"C:\\X\\..\\A", "C:\\A"},
+                                             {"C:\\X\\.\\Y\\..\\..\\A", "C:\\A"},
+                                             {"C:\\X\\..", "C:\\"},
+                                             {"C:\\X\\.\\", "C:\\X\\"}})
+            QTest::newRow(path) << QString::fromLatin1(path) << QString::fromLatin1(resolved);
+    }
+
+    void resolveDots()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, resolved);
+        QCOMPARE(PathRules::resolveDots(path), resolved);
+    }
+
     // An empty saved name: the entry is refused and nothing is written. The process file
     // system takes no new files, not even from the superuser.
     void save_entry_givesFileNamedByThePathRules_data()
@@ -157,7 +178,9 @@ private slots:
                             const char* saved) { QTest::newRow(name) << entry << folder << saved; };
         row("no dot gets .PRS", "DATA\\PRESS1", "Data", "DATA\\PRESS1.PRS");
         row("extension kept", "DATA\\PRESS1.TXT", "Data", "DATA\\PRESS1.TXT");
-        row("dot in folder only, no extension", "MY.DIR\\PRESS1", "My.Dir", "MY.DIR\\PRESS1");
+        row("dot in a folder only", "MY.DIR\\PRESS1", "My.Dir", "MY.DIR\\PRESS1.PRS");
+        row(".. after a missing folder", "NOPE\\..\\DATA\\PRESS3", "Data", "DATA\\PRESS3.PRS");
+        row("folder only", "DATA\\", "Data", "");
         row("lower case, saved under its upper-case name", "data\\press9", "Data",
             "DATA\\PRESS9.PRS");
         row("missing folder", "NOPE\\PRESS1", "Data", "");
@@ -236,7 +259,8 @@ private slots:
         const QStringList asked{ReplaceQuestion};
         const QStringList failed{"<busy>", "Error creating file", "<default>"};
         row("no", "DATA\\PRESS1", MessageAnswer::No, 0, asked);
-        row("no, lower case", "data\\press1.prs", MessageAnswer::No, 0, asked);
+        row("no, lower case: the question names the file", "data\\press1.prs", MessageAnswer::No, 0,
+            {ReplaceQuestion + u"\nPRESS1.PRS"_s});
         row("yes", "DATA\\PRESS1", MessageAnswer::Yes, 0,
             asked + QStringList{"<busy>", "<default>", SaveComplete});
         row("yes, write fails halfway", "DATA\\PRESS1", MessageAnswer::Yes, 7, asked + failed);
@@ -258,8 +282,10 @@ private slots:
         m_messages.answers = {answer};
         save(entry);
         QCOMPARE(m_log, log);
-        if (log.contains(ReplaceQuestion))
+        if (log.first().startsWith(ReplaceQuestion)) {
             QCOMPARE(m_messages.shown.first().buttons, MessageButtons::YesNo);
+            QCOMPARE(m_messages.shown.first().defaultAnswer, MessageAnswer::No);
+        }
         QCOMPARE(filesIn("Data"), QStringList{"PRESS1.PRS"});
         QCOMPARE(fileContents(host("Data/PRESS1.PRS")).startsWith("RX7130"),
                  log.contains(SaveComplete));

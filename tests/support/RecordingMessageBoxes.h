@@ -15,11 +15,13 @@ public:
         QString text;
         MessageIcon icon;
         MessageButtons buttons;
+        MessageAnswer defaultAnswer;
     };
 
-    MessageAnswer show(const QString& text, MessageIcon icon, MessageButtons buttons) override
+    MessageAnswer show(const QString& text, MessageIcon icon, MessageButtons buttons,
+                       MessageAnswer defaultAnswer) override
     {
-        shown.append({text, icon, buttons});
+        shown.append({text, icon, buttons, defaultAnswer});
         texts.append(text);
         if (buttons == MessageButtons::Ok)
             return MessageAnswer::Ok;

@@ -171,8 +171,6 @@ private Q_SLOTS:
             << 5;
         QTest::newRow("only another step's reply")
             << 1 << P::WarningCountSP << DeviceProtocol::readReply(P::ActualCount, 1235) << -1;
-        QTest::newRow("a reply in two batches")
-            << 0 << P::ShutDownCountSP << DeviceProtocol::readReply(P::ShutDownCountSP, 77) << 77;
     }
 
     void uploadStep_replyBatch_setsOnlyItsParameter()
@@ -181,14 +179,8 @@ private Q_SLOTS:
         QFETCH(Parameter, parameter);
         QFETCH(QByteArray, batch);
         QFETCH(int, value);
-        const bool split = QByteArray(QTest::currentDataTag()).contains("two batches");
-        m_port.feed(split ? batch.left(6) : batch);
+        m_port.feed(batch);
         upload(step);
-        if (split) {
-            QCOMPARE(m_comm.CommCount, step);
-            m_port.feed(batch.mid(6));
-            UploadStep(step, m_port, m_comm, m_set, m_view);
-        }
         ParameterSet expected = exampleValues();
         if (value >= 0)
             expected.assign(parameter, value);
