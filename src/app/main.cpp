@@ -2,13 +2,16 @@
 #include "PortNames.h"
 #include "QSerialPortLink.h"
 #include "QtMessageBoxes.h"
+#include "SerialPortList.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QSettings>
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("VORTA"));
     QApplication::setApplicationName(QStringLiteral("vorta-cal"));
     QApplication::setApplicationVersion(QStringLiteral(VORTA_VERSION));
 
@@ -27,7 +30,7 @@ int main(int argc, char* argv[])
     parser.addOption(port2);
     parser.process(app);
 
-    PortNames names;
+    PortNames names(listSerialPorts, std::make_unique<QSettings>());
     names.setOverride(1, parser.value(port1));
     names.setOverride(2, parser.value(port2));
 
