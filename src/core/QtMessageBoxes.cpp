@@ -4,10 +4,17 @@
 
 MessageAnswer QtMessageBoxes::show(const QString& text, MessageIcon icon, MessageButtons buttons)
 {
+    return showDetailed(text, {}, icon, buttons);
+}
+
+MessageAnswer QtMessageBoxes::showDetailed(const QString& text, const QString& details,
+                                           MessageIcon icon, MessageButtons buttons)
+{
     QMessageBox box(m_parent);
     box.setWindowTitle(QString::fromLatin1(ApplicationTitle));
     box.setText(text);
     box.setTextFormat(Qt::PlainText);
+    box.setInformativeText(details);
     box.setIcon(icon == MessageIcon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon);
     if (buttons == MessageButtons::YesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);

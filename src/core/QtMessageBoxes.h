@@ -10,6 +10,8 @@ class QtMessageBoxes : public MessageBoxes
 public:
     explicit QtMessageBoxes(QWidget* parent = nullptr) : m_parent(parent) {}
     MessageAnswer show(const QString& text, MessageIcon icon, MessageButtons buttons) override;
+    MessageAnswer showDetailed(const QString& text, const QString& details, MessageIcon icon,
+                               MessageButtons buttons) override;
 
 private:
     QWidget* m_parent;

@@ -31,7 +31,8 @@ public:
 private:
     void uploadSequence();
     void livePass();
-    void errorPath();
+    // The cause goes under the message, so the user learns which device failed and why.
+    void errorPath(const QString& cause);
 
     SerialLink& m_port;
     CommState& m_comm;

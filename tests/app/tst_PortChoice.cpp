@@ -1,3 +1,4 @@
+#include "PortFailure.h"
 #include "PortNames.h"
 #include "TestSupport.h"
 
@@ -59,6 +60,28 @@ private Q_SLOTS:
         QCOMPARE(run.deviceFor(2) + start().deviceFor(2), u"/dev/pts/7/dev/ttyACM0"_s);
         run.choose(2, u"/dev/ttyUSB3"_s);
         QCOMPARE(start().deviceFor(1) + start().deviceFor(2), u"/dev/ttyS0/dev/ttyUSB3"_s);
+    }
+
+    void failureCause_namesDeviceReasonAndWayOut_data()
+    {
+        QTest::addColumn<QString>("cause");
+        QTest::addColumn<QString>("expected");
+        const QString usb0 = u"/dev/ttyUSB0"_s;
+        QTest::newRow("owned by another group")
+            << openFailureCause(usb0, u"Permission denied"_s, {true, false, u"uucp"_s})
+            << u"/dev/ttyUSB0 (Permission denied): it belongs to the group \"uucp\". Join the "
+               "group with\n\nsudo usermod -aG uucp $USER\n\nthen log out and back in."_s;
+        QTest::newRow("missing") << openFailureCause(usb0, u"No such file"_s, {false, false, {}})
+                                 << u"/dev/ttyUSB0 is not present (No such file). Plug in"_s;
+        QTest::newRow("hung up") << lostLineCause(usb0, u"I/O error"_s)
+                                 << u"/dev/ttyUSB0 went away during use (I/O error)"_s;
+    }
+
+    void failureCause_namesDeviceReasonAndWayOut()
+    {
+        QFETCH(QString, cause);
+        QFETCH(QString, expected);
+        QVERIFY2(cause.contains(expected), qPrintable(cause));
     }
 };
 
