@@ -2,6 +2,7 @@
 #include "PortNames.h"
 #include "TestSupport.h"
 
+#include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -82,6 +83,18 @@ private Q_SLOTS:
         QFETCH(QString, cause);
         QFETCH(QString, expected);
         QVERIFY2(cause.contains(expected), qPrintable(cause));
+    }
+
+    // Without a display the answer must come before the window system is reached.
+    void help_withoutADisplay_listsThePortOptions()
+    {
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            qunsetenv(name);
+        QProcess program;
+        program.start(QStringLiteral(VORTA_CAL_PATH), {u"--help"_s});
+        QVERIFY(program.waitForFinished(60000));
+        QCOMPARE(program.exitCode(), 0);
+        QVERIFY(program.readAllStandardOutput().contains("--port1 <device>"));
     }
 };
 
