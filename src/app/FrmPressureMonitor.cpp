@@ -9,10 +9,12 @@
 #include "ParameterSync.h"
 #include "SpreadGrid.h"
 
+#include <QActionGroup>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGroupBox>
 #include <QInputDialog>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QProgressBar>
@@ -230,11 +232,13 @@ void FrmPressureMonitor::showPortMenu(int port, const QPoint& at)
     // A popup rather than a nested event loop: the window goes on while the menu is open.
     auto* menu = new QMenu(this);
     menu->setAttribute(Qt::WA_DeleteOnClose);
+    auto* devices = new QActionGroup(menu);
     for (const PortMenuEntry& entry : m_names.menu(port)) {
         QAction* action = menu->addAction(
             entry.text, this, [this, port, device = entry.device] { assignDevice(port, device); });
         action->setCheckable(true);
         action->setChecked(entry.checked);
+        devices->addAction(action);
     }
     menu->addSeparator();
     menu->addAction(QStringLiteral("Other device..."), this, [this, port] { askForDevice(port); });
@@ -248,6 +252,8 @@ void FrmPressureMonitor::askForDevice(int port)
     dialog->setWindowTitle(QString::fromLatin1(ApplicationTitle));
     dialog->setLabelText(QStringLiteral("Device for Comm Port %1:").arg(port));
     dialog->setTextValue(m_names.deviceFor(port));
+    // Wide enough for an adapter's /dev/serial/by-id name.
+    dialog->resize(fontMetrics().averageCharWidth() * 64, dialog->sizeHint().height());
     connect(dialog, &QInputDialog::textValueSelected, this, [this, port](const QString& text) {
         if (const QString device = text.trimmed(); !device.isEmpty())
             assignDevice(port, device);
@@ -310,9 +316,16 @@ void FrmPressureMonitor::closeEvent(QCloseEvent* event)
 
 bool FrmPressureMonitor::eventFilter(QObject* watched, QEvent* event)
 {
+    const int port = watched == OptComm[0] ? 1 : watched == OptComm[1] ? 2 : 0;
     // Adapters come and go while the program runs: a tooltip tells how things stand now.
-    if (event->type() == QEvent::ToolTip && (watched == OptComm[0] || watched == OptComm[1]))
+    if (port != 0 && event->type() == QEvent::ToolTip)
         showPortDevices(m_names);
+    // Shift+F10 opens a context menu, as the menu key does.
+    const auto* key = event->type() == QEvent::KeyPress ? static_cast<QKeyEvent*>(event) : nullptr;
+    if (port != 0 && key && key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier) {
+        showPortMenu(port, OptComm[port - 1]->rect().center());
+        return true;
+    }
     return QWidget::eventFilter(watched, event);
 }
 
