@@ -10,6 +10,9 @@
 
 namespace {
 constexpr const char* LiveLineSettings = "57600,n,8,1";
+// Fewer waiting bytes than this are left for the next tick.
+constexpr int LiveMinimumWaiting = 6;
+constexpr int HighestPressure = 99;
 
 // Called inside a handler: what the failure that is being handled says about its cause.
 QString currentCause()
@@ -25,9 +28,6 @@ QString currentCause()
     }
 }
 
-// Fewer waiting bytes than this are left for the next tick.
-constexpr int LiveMinimumWaiting = 6;
-constexpr int HighestPressure = 99;
 } // namespace
 
 CommCycle::CommCycle(SerialLink& port, CommState& comm, ParameterSet& set, CommView& view,

@@ -60,7 +60,7 @@ private Q_SLOTS:
         run.setOverride(2, u"/dev/pts/7"_s);
         QCOMPARE(run.deviceFor(2) + start().deviceFor(2), u"/dev/pts/7/dev/ttyACM0"_s);
         run.choose(2, u"/dev/ttyUSB3"_s);
-        QCOMPARE(start().deviceFor(1) + start().deviceFor(2), u"/dev/ttyS0/dev/ttyUSB3"_s);
+        QCOMPARE(run.deviceFor(2) + start().deviceFor(1), u"/dev/ttyUSB3/dev/ttyS0"_s);
     }
 
     void failureCause_namesDeviceReasonAndWayOut_data()
