@@ -62,13 +62,17 @@ int main(int argc, char* argv[])
     for (int i = 0; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
     const bool parsed = parser.parse(arguments);
-    if (!parsed || parser.isSet(help) || parser.isSet(version)) {
+    const bool helpAll = parsed && parser.isSet(QStringLiteral("help-all"));
+    if (!parsed || helpAll || parser.isSet(help) || parser.isSet(version)) {
         const QCoreApplication core(argc, argv);
         if (!parsed) {
             std::fprintf(stderr, "vorta-cal: %s\nTry 'vorta-cal --help' for the options.\n",
                          qPrintable(parser.errorText()));
             return 2;
         }
+        // Qt prints its own options' help itself, and ends the program there.
+        if (helpAll)
+            parser.process(core);
         const QString text = parser.isSet(help)
                                  ? parser.helpText()
                                  : QStringLiteral("vorta-cal %1\n").arg(VORTA_VERSION);
