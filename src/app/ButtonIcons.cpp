@@ -123,5 +123,9 @@ QIcon ButtonIcons::exit()
 
 QIcon ButtonIcons::application()
 {
-    return drawnIcon([](QPainter& p) { drawDial(p, QRectF(2, 2, 28, 28), 45); });
+    // The pictures installed for the desktop, so that the window looks like its menu entry.
+    QIcon icon;
+    for (const char* file : {":/vorta-cal-48.png", ":/vorta-cal-256.png"})
+        icon.addFile(QString::fromLatin1(file));
+    return icon;
 }

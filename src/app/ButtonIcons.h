@@ -2,8 +2,8 @@
 
 #include <QIcon>
 
-// The pictures of the four picture buttons and the window's icon, drawn in code so they
-// stay sharp at any scale and need no image plug-in.
+// The pictures of the four picture buttons, drawn in code so they stay sharp at any scale and
+// need no image plug-in, and the window's icon, the application's own.
 namespace ButtonIcons {
 QIcon openFile();
 QIcon saveFile();

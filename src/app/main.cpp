@@ -2,32 +2,86 @@
 #include "PortNames.h"
 #include "QSerialPortLink.h"
 #include "QtMessageBoxes.h"
+#include "SerialPortList.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QSettings>
+
+#include <cstdio>
+
+namespace {
+
+// Qt's own options, which QApplication takes out of the command line itself; known here so
+// that they are not refused before it sees them.
+void acceptQtOptions(QCommandLineParser& parser)
+{
+    const auto hidden = [&](const char* name, const char* valueName) {
+        QCommandLineOption option(QString::fromLatin1(name));
+        if (valueName)
+            option.setValueName(QString::fromLatin1(valueName));
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    };
+    for (const char* name : {"platform", "platformpluginpath", "platformtheme", "plugin",
+                             "qwindowgeometry", "qwindowicon", "qwindowtitle", "session", "display",
+                             "geometry", "style", "stylesheet", "qmljsdebugger"})
+        hidden(name, "value");
+    for (const char* name : {"reverse", "widgetcount", "nograb", "dograb", "sync"})
+        hidden(name, nullptr);
+}
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("vorta-cal"));
-    QApplication::setApplicationVersion(QStringLiteral(VORTA_VERSION));
+    QCoreApplication::setOrganizationName(QStringLiteral("VORTA"));
+    QCoreApplication::setApplicationName(QStringLiteral("vorta-cal"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VORTA_VERSION));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Reads, edits and writes the parameters of a press pressure monitor."));
-    parser.addHelpOption();
-    parser.addVersionOption();
-    const QCommandLineOption port1(QStringLiteral("port1"),
-                                   QStringLiteral("Serial device for Comm Port 1."),
-                                   QStringLiteral("device"));
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    const QCommandLineOption port1(
+        QStringLiteral("port1"),
+        QStringLiteral("Serial device for Comm Port 1 in this run, in place of the one chosen "
+                       "in the window."),
+        QStringLiteral("device"));
     const QCommandLineOption port2(QStringLiteral("port2"),
-                                   QStringLiteral("Serial device for Comm Port 2."),
+                                   QStringLiteral("The same for Comm Port 2."),
                                    QStringLiteral("device"));
     parser.addOption(port1);
     parser.addOption(port2);
-    parser.process(app);
+    acceptQtOptions(parser);
 
-    PortNames names;
+    // Read before the window system is reached, so that these work without a display.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const bool parsed = parser.parse(arguments);
+    const bool helpAll = parsed && parser.isSet(QStringLiteral("help-all"));
+    if (!parsed || helpAll || parser.isSet(help) || parser.isSet(version)) {
+        const QCoreApplication core(argc, argv);
+        if (!parsed) {
+            std::fprintf(stderr, "vorta-cal: %s\nTry 'vorta-cal --help' for the options.\n",
+                         qPrintable(parser.errorText()));
+            return 2;
+        }
+        // Qt prints its own options' help itself, and ends the program there.
+        if (helpAll)
+            parser.process(core);
+        const QString text = parser.isSet(help)
+                                 ? parser.helpText()
+                                 : QStringLiteral("vorta-cal %1\n").arg(VORTA_VERSION);
+        std::fputs(qPrintable(text), stdout);
+        return 0;
+    }
+
+    QApplication app(argc, argv);
+    PortNames names(listSerialPorts, std::make_unique<QSettings>());
     names.setOverride(1, parser.value(port1));
     names.setOverride(2, parser.value(port2));
 

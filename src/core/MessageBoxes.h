@@ -32,4 +32,13 @@ public:
     virtual MessageAnswer show(const QString& text, MessageIcon icon = MessageIcon::None,
                                MessageButtons buttons = MessageButtons::Ok,
                                MessageAnswer defaultAnswer = MessageAnswer::Yes) = 0;
+    // The text with a smaller one under it, such as the cause of a failure; a box that has no
+    // place for it shows the text alone.
+    virtual MessageAnswer showDetailed(const QString& text, const QString& details,
+                                       MessageIcon icon, MessageButtons buttons,
+                                       MessageAnswer defaultAnswer = MessageAnswer::Yes)
+    {
+        Q_UNUSED(details);
+        return show(text, icon, buttons, defaultAnswer);
+    }
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 #include <stdexcept>
 #include <string>
 
@@ -8,5 +10,14 @@
 class SerialError : public std::runtime_error
 {
 public:
-    explicit SerialError(const std::string& what) : std::runtime_error(what) {}
+    explicit SerialError(const std::string& what, const QString& cause = {})
+        : std::runtime_error(what), m_cause(cause)
+    {}
+
+    // What the user is told about it: the device, the system's reason and what to do where
+    // that is known, else the message itself.
+    QString cause() const { return m_cause.isEmpty() ? QString::fromStdString(what()) : m_cause; }
+
+private:
+    QString m_cause;
 };

@@ -2,6 +2,7 @@
 
 #include "DeviceFrames.h"
 #include "DownloadStep.h"
+#include "SerialError.h"
 #include "UploadStep.h"
 
 #include <algorithm>
@@ -12,6 +13,21 @@ constexpr const char* LiveLineSettings = "57600,n,8,1";
 // Fewer waiting bytes than this are left for the next tick.
 constexpr int LiveMinimumWaiting = 6;
 constexpr int HighestPressure = 99;
+
+// Called inside a handler: what the failure that is being handled says about its cause.
+QString currentCause()
+{
+    try {
+        throw;
+    } catch (const SerialError& e) {
+        return e.cause();
+    } catch (const std::exception& e) {
+        return QString::fromStdString(e.what());
+    } catch (...) {
+        return {};
+    }
+}
+
 } // namespace
 
 CommCycle::CommCycle(SerialLink& port, CommState& comm, ParameterSet& set, CommView& view,
@@ -39,7 +55,7 @@ void CommCycle::tick()
             break;
         }
     } catch (...) {
-        errorPath();
+        errorPath(currentCause());
     }
 }
 
@@ -116,11 +132,11 @@ void CommCycle::livePass()
         m_view.markPressureWindow(m_comm.MaxPressure, m_comm.MinPressure);
 }
 
-void CommCycle::errorPath()
+void CommCycle::errorPath(const QString& cause)
 {
     m_view.setTimerEnabled(false);
-    m_messages.show(QStringLiteral("A Comm Port Error Has Occured"), MessageIcon::Warning,
-                    MessageButtons::Ok);
+    m_messages.showDetailed(QStringLiteral("A Comm Port Error Has Occured"), cause,
+                            MessageIcon::Warning, MessageButtons::Ok);
     m_view.setConnectControlsEnabled(true);
 }
 
@@ -137,7 +153,7 @@ void CommCycle::connect(int portNumber)
         m_port.setCommPort(portNumber);
         m_port.setSettings(QString::fromLatin1(ParameterLineSettings));
     } catch (...) {
-        errorPath();
+        errorPath(currentCause());
         return;
     }
     m_view.setTimerEnabled(true);

@@ -34,7 +34,8 @@ private:
     void uploadSequence();
     void downloadTick();
     void livePass();
-    void errorPath();
+    // The cause goes under the message, so the user learns which device failed and why.
+    void errorPath(const QString& cause);
 
     SerialLink& m_port;
     CommState& m_comm;

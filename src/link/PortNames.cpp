@@ -1,19 +1,151 @@
 #include "PortNames.h"
 
+#include <QFileInfo>
+#include <QSettings>
+
+#include <algorithm>
+#include <array>
+#include <tuple>
+
+struct PortNames::State
+{
+    Lister lister;
+    std::unique_ptr<QSettings> settings;
+    std::array<QString, 2> overrides;
+    std::array<QString, 2> chosen;
+};
+
+namespace {
+
+std::size_t slot(int port)
+{
+    return port == 2 ? 1 : 0;
+}
+
+QString settingsKey(int port)
+{
+    return QStringLiteral("CommPort%1").arg(port);
+}
+
+// A port is opened by its stable name where it has one.
+QString openName(const PortDescription& port)
+{
+    return port.stableName.isEmpty() ? port.device : port.stableName;
+}
+
+// A stable name is long and says little about which port it is now; the system's name helps.
+QString label(const PortDescription& port)
+{
+    if (port.stableName.isEmpty())
+        return port.device;
+    return QStringLiteral("%1 (%2)").arg(port.stableName, QFileInfo(port.device).fileName());
+}
+
+bool isPresent(const QString& device, const QList<PortDescription>& ports)
+{
+    const QString target = QFileInfo(device).canonicalFilePath();
+    for (const PortDescription& port : ports) {
+        if (device == port.device || device == port.stableName || target == port.device)
+            return true;
+    }
+    // A built-in port keeps its device node without a UART behind it; only the list tells.
+    return !target.isEmpty() && !target.startsWith(QLatin1String("/dev/ttyS"));
+}
+
+QString describeDevice(const QString& device, const QList<PortDescription>& ports)
+{
+    for (const PortDescription& port : ports) {
+        if (!port.stableName.isEmpty() && device == port.stableName)
+            return label(port);
+    }
+    return isPresent(device, ports) ? device : QStringLiteral("%1 (not present)").arg(device);
+}
+
+QString defaultDevice(int port, const QList<PortDescription>& ports)
+{
+#ifdef Q_OS_WIN
+    Q_UNUSED(ports);
+    return QStringLiteral("COM%1").arg(port);
+#else
+    if (port <= ports.size())
+        return openName(ports[port - 1]);
+    return QStringLiteral("/dev/ttyS%1").arg(port - 1);
+#endif
+}
+
+} // namespace
+
+PortNames::PortNames() : m_state(std::make_shared<State>()) {}
+
+PortNames::PortNames(Lister lister, std::unique_ptr<QSettings> settings) : PortNames()
+{
+    m_state->lister = std::move(lister);
+    m_state->settings = std::move(settings);
+    for (int port : {1, 2}) {
+        if (m_state->settings)
+            m_state->chosen[slot(port)] = m_state->settings->value(settingsKey(port)).toString();
+    }
+}
+
 void PortNames::setOverride(int port, const QString& device)
 {
-    (port == 2 ? m_port2 : m_port1) = device;
+    m_state->overrides[slot(port)] = device;
+}
+
+void PortNames::choose(int port, const QString& device)
+{
+    m_state->overrides[slot(port)].clear();
+    m_state->chosen[slot(port)] = device;
+    if (m_state->settings) {
+        m_state->settings->setValue(settingsKey(port), device);
+        m_state->settings->sync();
+    }
 }
 
 QString PortNames::deviceFor(int port) const
 {
-    if (port == 1 && !m_port1.isEmpty())
-        return m_port1;
-    if (port == 2 && !m_port2.isEmpty())
-        return m_port2;
-#ifdef Q_OS_WIN
-    return QStringLiteral("COM%1").arg(port);
-#else
-    return QStringLiteral("/dev/ttyS%1").arg(port - 1);
-#endif
+    if (const QString& given = m_state->overrides[slot(port)]; !given.isEmpty())
+        return given;
+    if (const QString& chosen = m_state->chosen[slot(port)]; !chosen.isEmpty())
+        return chosen;
+    return defaultDevice(port, present());
+}
+
+QList<PortDescription> PortNames::present() const
+{
+    QList<PortDescription> ports = m_state->lister ? m_state->lister() : QList<PortDescription>();
+    // Built-in ports first; ttyS2 before ttyS10, while stable names sort as they read.
+    const auto key = [](const PortDescription& port) {
+        const QString name = openName(port);
+        return std::tuple(!port.builtIn, port.stableName.isEmpty() ? name.size() : 0, name);
+    };
+    std::sort(ports.begin(), ports.end(),
+              [&](const PortDescription& a, const PortDescription& b) { return key(a) < key(b); });
+    return ports;
+}
+
+QList<PortMenuEntry> PortNames::menu(int port) const
+{
+    const QList<PortDescription> ports = present();
+    const QString current = deviceFor(port);
+    QList<PortMenuEntry> entries;
+    bool listed = false;
+    for (const PortDescription& p : ports) {
+        QStringList details{p.description, p.manufacturer, p.serialNumber};
+        details.removeAll(QString());
+        QString text = label(p);
+        if (!details.isEmpty())
+            text += QStringLiteral(" - ") + details.join(QStringLiteral(", "));
+        const bool checked = current == openName(p) || current == p.device;
+        listed = listed || checked;
+        entries.append({text, openName(p), checked});
+    }
+    if (!listed)
+        entries.append({describeDevice(current, ports), current, true});
+    return entries;
+}
+
+QString PortNames::describe(int port) const
+{
+    return describeDevice(deviceFor(port), present());
 }

@@ -1,5 +1,6 @@
 #include "QSerialPortLink.h"
 
+#include "PortFailure.h"
 #include "SerialError.h"
 
 #include <algorithm>
@@ -52,9 +53,9 @@ QString failureKind(QSerialPort::SerialPortError error)
     }
 }
 
-[[noreturn]] void fail(const QString& message)
+[[noreturn]] void fail(const QString& message, const QString& cause = {})
 {
-    throw SerialError(message.toStdString());
+    throw SerialError(message.toStdString(), cause);
 }
 
 } // namespace
@@ -83,7 +84,7 @@ void QSerialPortLink::setCommPort(int port)
 {
     // A new number means another device: the old one is closed and its failure forgotten.
     closePort();
-    m_pendingError.clear();
+    m_pendingError.reset();
     m_port = port;
 }
 
@@ -120,21 +121,23 @@ void QSerialPortLink::setPortOpen(bool open)
 {
     if (!open) {
         closePort();
-        m_pendingError.clear();
+        m_pendingError.reset();
         return;
     }
     if (m_serial.isOpen())
         return;
     // A device lost since the last tick is reported here once, before any new attempt.
-    if (!m_pendingError.isEmpty())
-        fail(std::exchange(m_pendingError, QString()));
+    throwPendingError();
 
     const QString name = device();
     // Pseudo-terminals and adapters are not listed by QSerialPortInfo, so open by name.
     m_serial.setPortName(name);
     m_openDevice = name;
-    if (!m_serial.open(QIODevice::ReadWrite))
-        fail(QStringLiteral("cannot open serial port %1: %2").arg(name, m_serial.errorString()));
+    if (!m_serial.open(QIODevice::ReadWrite)) {
+        const QString reason = m_serial.errorString();
+        fail(QStringLiteral("cannot open serial port %1: %2").arg(name, reason),
+             openFailureCause(name, reason, deviceAccess(name)));
+    }
     try {
         applySettings();
     } catch (...) {
@@ -179,9 +182,14 @@ void QSerialPortLink::requireOpen()
 {
     if (m_serial.isOpen())
         return;
-    if (!m_pendingError.isEmpty())
-        fail(std::exchange(m_pendingError, QString()));
+    throwPendingError();
     fail(QStringLiteral("serial port %1 is not open").arg(device()));
+}
+
+void QSerialPortLink::throwPendingError()
+{
+    if (m_pendingError)
+        throw *std::exchange(m_pendingError, std::nullopt);
 }
 
 void QSerialPortLink::applySettings()
@@ -194,7 +202,7 @@ void QSerialPortLink::applySettings()
         m_serial.setFlowControl(QSerialPort::NoFlowControl);
     if (!applied) {
         // Thrown now, so a failure that also closed the port is not reported twice.
-        m_pendingError.clear();
+        m_pendingError.reset();
         fail(QStringLiteral("cannot set serial port %1 to \"%2\": %3")
                  .arg(m_openDevice, m_settingsText, m_serial.errorString()));
     }
@@ -223,7 +231,10 @@ void QSerialPortLink::onError(QSerialPort::SerialPortError error)
     // A device that has gone away keeps reporting read errors for as long as it stays
     // open, many thousand times a second: close it at the first one.
     ++m_deviceFailures;
-    m_pendingError = QStringLiteral("serial port %1 stopped working (%2: %3)")
-                         .arg(m_openDevice, failureKind(error), m_serial.errorString());
+    const QString reason = m_serial.errorString();
+    m_pendingError.emplace(QStringLiteral("serial port %1 stopped working (%2: %3)")
+                               .arg(m_openDevice, failureKind(error), reason)
+                               .toStdString(),
+                           lostLineCause(m_openDevice, reason));
     closePort();
 }

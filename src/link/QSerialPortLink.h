@@ -1,6 +1,7 @@
 #pragma once
 
 #include "PortNames.h"
+#include "SerialError.h"
 #include "SerialLink.h"
 #include "SerialSettings.h"
 
@@ -42,6 +43,7 @@ private:
     void onError(QSerialPort::SerialPortError error);
     void closePort();
     void requireOpen();
+    void throwPendingError();
     QString device() const;
 
     PortNames m_names;
@@ -53,7 +55,8 @@ private:
     std::optional<SerialSettings> m_applied;
     // The device the port was last opened on, for messages.
     QString m_openDevice;
-    QString m_pendingError;
+    // A failure of the open port, thrown once by the next operation.
+    std::optional<SerialError> m_pendingError;
     int m_deviceFailures = 0;
     bool m_closing = false;
 };

@@ -180,10 +180,10 @@ private Q_SLOTS:
                  status);
         QStringList ports;
         for (QRadioButton* option : w.OptComm)
-            ports << option->text() + u' ' + option->toolTip() +
+            ports << option->text() + u' ' + option->toolTip().section(u'\n', 0, 0) +
                          (option->isChecked() ? u" *"_s : u""_s);
-        QCOMPARE(ports,
-                 QStringList({u"Comm Port 1 /dev/ttyS0 *"_s, u"Comm Port 2 /dev/ttyUSB0"_s}));
+        QCOMPARE(ports, QStringList({u"Comm Port 1 /dev/ttyS0 (not present) *"_s,
+                                     u"Comm Port 2 /dev/ttyUSB0 (not present)"_s}));
         QCOMPARE(cells(), QStringList(ParameterCount, u"0"_s));
         // The grid shows every row and column whole, without scrolling.
         const QRect lastCell = w.SpdEEPROM->visualRect(

@@ -1,0 +1,102 @@
+#include "PortFailure.h"
+#include "PortNames.h"
+#include "TestSupport.h"
+
+#include <QProcess>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestPortChoice : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    // Comm Port 1 and 2, then the menu of Comm Port 1 with its current device marked.
+    void defaultsAndMenu_builtInFirstThenAdaptersByStableName_data()
+    {
+        QTest::addColumn<QList<PortDescription>>("ports");
+        QTest::addColumn<QStringList>("shown");
+        const QString idA = u"/dev/serial/by-id/usb-A"_s, idB = u"/dev/serial/by-id/usb-B"_s;
+        const PortDescription com1{u"/dev/ttyS0"_s, {}, u"16550A"_s, {}, {}, true};
+        const PortDescription a{u"/dev/ttyUSB1"_s, idA, u"FT232R"_s, u"FTDI"_s, u"A"_s};
+        const PortDescription b{u"/dev/ttyUSB0"_s, idB, {}, {}, {}};
+        const QString menuA = idA + u" (ttyUSB1) - FT232R, FTDI, A"_s;
+        const QString menuB = idB + u" (ttyUSB0)"_s;
+        QTest::newRow("none") << QList<PortDescription>()
+                              << QStringList{u"/dev/ttyS0"_s, u"/dev/ttyS1"_s,
+                                             u"* /dev/ttyS0 (not present)"_s};
+        QTest::newRow("one adapter")
+            << QList{b} << QStringList{idB, u"/dev/ttyS1"_s, u"* "_s + menuB};
+        QTest::newRow("COM1 and an adapter")
+            << QList{a, com1}
+            << QStringList{u"/dev/ttyS0"_s, idA, u"* /dev/ttyS0 - 16550A"_s, menuA};
+        QTest::newRow("two adapters")
+            << QList{b, a} << QStringList{idA, idB, u"* "_s + menuA, menuB};
+    }
+
+    void defaultsAndMenu_builtInFirstThenAdaptersByStableName()
+    {
+        QFETCH(QList<PortDescription>, ports);
+        QFETCH(QStringList, shown);
+        const PortNames names([ports] { return ports; }, nullptr);
+        QStringList seen{names.deviceFor(1), names.deviceFor(2)};
+        for (const PortMenuEntry& entry : names.menu(1))
+            seen.append((entry.checked ? u"* "_s : QString()) + entry.text);
+        QCOMPARE(seen, shown);
+    }
+
+    // A choice outlives the program and replaces a device given for the run, which itself is
+    // never remembered.
+    void choice_rememberedAcrossRestarts_overrideOnlyForItsRun()
+    {
+        QTemporaryDir dir;
+        const auto start = [&] {
+            return PortNames(
+                {}, std::make_unique<QSettings>(dir.filePath(u"p.ini"_s), QSettings::IniFormat));
+        };
+        start().choose(2, u"/dev/ttyACM0"_s);
+        PortNames run = start();
+        run.setOverride(2, u"/dev/pts/7"_s);
+        QCOMPARE(run.deviceFor(2) + start().deviceFor(2), u"/dev/pts/7/dev/ttyACM0"_s);
+        run.choose(2, u"/dev/ttyUSB3"_s);
+        QCOMPARE(run.deviceFor(2) + start().deviceFor(1), u"/dev/ttyUSB3/dev/ttyS0"_s);
+    }
+
+    void failureCause_namesDeviceReasonAndWayOut_data()
+    {
+        QTest::addColumn<QString>("cause");
+        QTest::addColumn<QString>("expected");
+        const QString usb0 = u"/dev/ttyUSB0"_s;
+        QTest::newRow("owned by another group")
+            << openFailureCause(usb0, u"Permission denied"_s, {true, false, u"uucp"_s})
+            << u"/dev/ttyUSB0 (Permission denied): it belongs to the group \"uucp\". Join the "
+               "group with\n\nsudo usermod -aG uucp $USER\n\nthen log out and back in."_s;
+        QTest::newRow("missing") << openFailureCause(usb0, u"No such file"_s, {false, false, {}})
+                                 << u"/dev/ttyUSB0 is not present (No such file). Plug in"_s;
+        QTest::newRow("hung up") << lostLineCause(usb0, u"I/O error"_s)
+                                 << u"/dev/ttyUSB0 went away during use (I/O error)"_s;
+    }
+
+    void failureCause_namesDeviceReasonAndWayOut()
+    {
+        QFETCH(QString, cause);
+        QFETCH(QString, expected);
+        QVERIFY2(cause.contains(expected), qPrintable(cause));
+    }
+
+    // Without a display the answer must come before the window system is reached.
+    void help_withoutADisplay_listsThePortOptions()
+    {
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            qunsetenv(name);
+        QProcess program;
+        program.start(QStringLiteral(VORTA_CAL_PATH), {u"--help"_s});
+        QVERIFY(program.waitForFinished(60000));
+        QCOMPARE(program.exitCode(), 0);
+        QVERIFY(program.readAllStandardOutput().contains("--port1 <device>"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPortChoice)
+#include "tst_PortChoice.moc"
