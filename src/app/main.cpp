@@ -45,16 +45,7 @@ int main(int argc, char* argv[])
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
-    const QCommandLineOption port1(
-        QStringLiteral("port1"),
-        QStringLiteral("Serial device for Comm Port 1 in this run, in place of the one chosen "
-                       "in the window."),
-        QStringLiteral("device"));
-    const QCommandLineOption port2(QStringLiteral("port2"),
-                                   QStringLiteral("The same for Comm Port 2."),
-                                   QStringLiteral("device"));
-    parser.addOption(port1);
-    parser.addOption(port2);
+    PortNames::addOptions(parser);
     acceptQtOptions(parser);
 
     // Read before the window system is reached, so that these work without a display.
@@ -82,8 +73,7 @@ int main(int argc, char* argv[])
 
     QApplication app(argc, argv);
     PortNames names(listSerialPorts, std::make_unique<QSettings>());
-    names.setOverride(1, parser.value(port1));
-    names.setOverride(2, parser.value(port2));
+    names.setOverrides(parser);
 
     QtMessageBoxes messages;
     FrmPressureMonitor window(std::make_unique<QSerialPortLink>(names), messages, names);

@@ -1,5 +1,6 @@
 #include "PortNames.h"
 
+#include <QCommandLineParser>
 #include <QFileInfo>
 #include <QSettings>
 
@@ -85,6 +86,22 @@ PortNames::PortNames(Lister lister, std::unique_ptr<QSettings> settings) : PortN
         if (m_state->settings)
             m_state->chosen[slot(port)] = m_state->settings->value(settingsKey(port)).toString();
     }
+}
+
+void PortNames::addOptions(QCommandLineParser& parser)
+{
+    parser.addOption({QStringLiteral("port1"),
+                      QStringLiteral("Serial device for Comm Port 1 in this run, in place of the "
+                                     "one chosen in the window."),
+                      QStringLiteral("device")});
+    parser.addOption({QStringLiteral("port2"), QStringLiteral("The same for Comm Port 2."),
+                      QStringLiteral("device")});
+}
+
+void PortNames::setOverrides(const QCommandLineParser& parser)
+{
+    setOverride(1, parser.value(QStringLiteral("port1")));
+    setOverride(2, parser.value(QStringLiteral("port2")));
 }
 
 void PortNames::setOverride(int port, const QString& device)

@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 
+class QCommandLineParser;
 class QSettings;
 
 // A serial port present on this computer, as the system lists it.
@@ -44,6 +45,9 @@ public:
     PortNames(Lister lister, std::unique_ptr<QSettings> settings);
 
     void setOverride(int port, const QString& device);
+    // The command line's --port1 and --port2, and the devices they give for this run.
+    static void addOptions(QCommandLineParser& parser);
+    void setOverrides(const QCommandLineParser& parser);
     // Remembers the device for the port and uses it from now on, also in place of an override.
     void choose(int port, const QString& device);
     QString deviceFor(int port) const;

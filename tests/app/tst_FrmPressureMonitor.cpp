@@ -125,6 +125,30 @@ class TestFrmPressureMonitor : public QObject
             QTest::keyClick(type, Qt::Key_Down);
     }
 
+    // Every control lies within the form and clear of the others (the main window's
+    // connection buttons share one row of pixels, as it was designed), and every caption fits.
+    static void expectTidyLayout(const QWidget& form, int controlCount)
+    {
+        const QList<QWidget*> controls = form.findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+        QCOMPARE(controls.size(), controlCount);
+        for (qsizetype i = 0; i < controls.size(); ++i) {
+            const QString name = controls[i]->objectName();
+            QVERIFY2(controls[i]->isEnabled() && form.rect().contains(controls[i]->geometry()),
+                     qPrintable(name));
+            for (qsizetype j = i + 1; j < controls.size(); ++j) {
+                const QRect both = controls[i]->geometry() & controls[j]->geometry();
+                QVERIFY2(both.isEmpty() || qMin(both.width(), both.height()) <= 1,
+                         qPrintable(name + " " + controls[j]->objectName()));
+            }
+        }
+        for (QAbstractButton* button : form.findChildren<QAbstractButton*>()) {
+            const bool picture = qobject_cast<QToolButton*>(button);
+            QVERIFY2(button->sizeHint().width() <= button->width() &&
+                         (!picture || button->sizeHint().height() <= button->height()),
+                     qPrintable(button->text()));
+        }
+    }
+
 private Q_SLOTS:
     void init()
     {
@@ -160,8 +184,6 @@ private Q_SLOTS:
         m_tree.reset();
     }
 
-    // Every control lies within the window and clear of the others (the connection buttons
-    // share one row of pixels, as the window was designed), and every caption fits.
     void startUp_idleCentredWindowWithEveryControlInPlace()
     {
         FrmPressureMonitor& w = *m_window;
@@ -193,24 +215,7 @@ private Q_SLOTS:
         QVERIFY(!w.TmrComm.isActive());
         QCOMPARE(m_port->openCount, 0);
 
-        const QList<QWidget*> controls = w.findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
-        QCOMPARE(controls.size(), 15);
-        for (qsizetype i = 0; i < controls.size(); ++i) {
-            const QString name = controls[i]->objectName();
-            QVERIFY2(controls[i]->isEnabled() && w.rect().contains(controls[i]->geometry()),
-                     qPrintable(name));
-            for (qsizetype j = i + 1; j < controls.size(); ++j) {
-                const QRect both = controls[i]->geometry() & controls[j]->geometry();
-                QVERIFY2(both.isEmpty() || qMin(both.width(), both.height()) <= 1,
-                         qPrintable(name + " " + controls[j]->objectName()));
-            }
-        }
-        for (QAbstractButton* button : w.findChildren<QAbstractButton*>()) {
-            const bool picture = qobject_cast<QToolButton*>(button);
-            QVERIFY2(button->sizeHint().width() <= button->width() &&
-                         (!picture || button->sizeHint().height() <= button->height()),
-                     qPrintable(button->text()));
-        }
+        expectTidyLayout(w, 15);
     }
 
     // Each failure inside a tick gives one message and the buttons back; the next Connect
@@ -361,7 +366,10 @@ private Q_SLOTS:
             QTest::mouseMove(gauge, QPoint(gauge->width() - 1, gauge->height() - 1));
             QTest::mouseRelease(gauge, Qt::LeftButton, {}, gauge->rect().bottomRight());
         } else if (action.startsWith(u"Auto Cal")) {
+            w.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&w));
             QTest::mouseClick(w.CmdAutoSet, Qt::LeftButton);
+            QVERIFY(w.CmdAutoSet->hasFocus());
         } else {
             w.setWindowState(Qt::WindowMinimized);
             ModVars.CountTripSP = 61;
@@ -404,6 +412,7 @@ private Q_SLOTS:
                                   Deadline);
         QVERIFY(m_window->windowState() & Qt::WindowMinimized);
         QCOMPARE(browse()->size(), QSize(332, 314));
+        expectTidyLayout(*browse(), 12);
         QCOMPARE(nameBox()->geometry(), QRect(96, 224, 217, 19));
         QCOMPARE(nameBox()->text(), m_dosData);
         QCOMPARE(control<QComboBox>("CmbFileType")->currentText(), u"*.PRS"_s);

@@ -2,6 +2,7 @@
 #include "PortNames.h"
 #include "TestSupport.h"
 
+#include <QCommandLineParser>
 #include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -61,6 +62,13 @@ private Q_SLOTS:
         QCOMPARE(run.deviceFor(2) + start().deviceFor(2), u"/dev/pts/7/dev/ttyACM0"_s);
         run.choose(2, u"/dev/ttyUSB3"_s);
         QCOMPARE(run.deviceFor(2) + start().deviceFor(1), u"/dev/ttyUSB3/dev/ttyS0"_s);
+
+        QCommandLineParser parser;
+        PortNames::addOptions(parser);
+        QVERIFY(parser.parse({u"vorta-cal"_s, u"--port1"_s, u"/dev/pts/3"_s}));
+        PortNames given = start();
+        given.setOverrides(parser);
+        QCOMPARE(given.deviceFor(1) + given.deviceFor(2), u"/dev/pts/3/dev/ttyUSB3"_s);
     }
 
     void failureCause_namesDeviceReasonAndWayOut_data()
