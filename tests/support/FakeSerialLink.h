@@ -30,7 +30,6 @@ public:
         if (open && !m_open && failOpen)
             throw SerialError("injected failure to open");
         openCount += open && !m_open;
-        closeCount += !open && m_open;
         m_open = open;
     }
     int inBufferCount() override { return int(requireOpen().m_received.size()); }
@@ -52,7 +51,6 @@ public:
     QList<QByteArray> writes;    // each output() call, in order
     QStringList settingsHistory; // each settings text applied, in order
     int openCount = 0;
-    int closeCount = 0;
     // Called after every write, so a test can answer as the device would.
     std::function<void(const QByteArray&)> onOutput;
 
