@@ -412,6 +412,8 @@ private Q_SLOTS:
                                   Deadline);
         QVERIFY(m_window->windowState() & Qt::WindowMinimized);
         QCOMPARE(browse()->size(), QSize(332, 314));
+        QVERIFY((browse()->frameGeometry().center() - browse()->screen()->geometry().center())
+                    .manhattanLength() <= 2);
         expectTidyLayout(*browse(), 12);
         QCOMPARE(nameBox()->geometry(), QRect(96, 224, 217, 19));
         QCOMPARE(nameBox()->text(), m_dosData);
@@ -449,6 +451,7 @@ private Q_SLOTS:
         folders->setCurrentItem(folders->findItems(u"Sub"_s, Qt::MatchRecursive).value(0));
         QTest::keyClick(folders, Qt::Key_Return);
         QTRY_COMPARE_WITH_TIMEOUT(nameBox()->text(), m_dosData + "SUB\\", Deadline);
+        QVERIFY(nameBox()->hasFocus());
         QVERIFY(listed().isEmpty());
         pickFileType(3);
         QTest::mouseClick(control<QPushButton>("CmdCancel"), Qt::LeftButton);
@@ -557,6 +560,7 @@ private Q_SLOTS:
         QTest::mouseClick(m_window->CmdDownload, Qt::LeftButton);
         m_port->feed(hexBytes("80 05 D0 28 83"));
         ticks(2);
+        QCOMPARE(m_window->TmrComm.interval(), 150);
         m_messages.answers = {answer};
         closeBox ? void(m_window->close()) : QTest::mouseClick(m_window->CmdExit, Qt::LeftButton);
         QCOMPARE(m_messages.texts,

@@ -156,7 +156,7 @@ private slots:
         QTest::addColumn<QString>("operation");
         QTest::addColumn<bool>("eventLoopFirst");
         QTest::addColumn<bool>("reopenedBefore");
-        for (const char* operation : {"count", "output", "reopen"})
+        for (const char* operation : {"count", "input", "output", "reopen"})
             QTest::newRow(operation) << QString::fromLatin1(operation) << true << false;
         // No event loop runs after the hang-up: the write itself meets the dead line.
         QTest::newRow("output at once") << u"output"_s << false << false;
@@ -173,6 +173,7 @@ private slots:
         link.setPortOpen(true);
         if (reopenedBefore) {
             link.setPortOpen(false);
+            QVERIFY(!link.portOpen());
             link.setPortOpen(true);
         }
         m_device->hangUp();
@@ -184,6 +185,8 @@ private slots:
             const QByteArray message = failureOf([&] {
                 if (operation == u"count")
                     link.inBufferCount();
+                else if (operation == u"input")
+                    link.input();
                 else if (operation == u"output")
                     link.output("x");
                 else
