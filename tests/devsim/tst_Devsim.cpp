@@ -5,8 +5,7 @@
 
 #include <QTest>
 
-// What the end-to-end tests cannot see go wrong in the simulated device: that each line
-// fault it offers really happens.
+// What the end-to-end run cannot see: that each line fault of the simulated device happens.
 class TestDevsim : public QObject
 {
     Q_OBJECT

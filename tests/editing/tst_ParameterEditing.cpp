@@ -21,7 +21,6 @@ private Q_SLOTS:
             QTest::newRow(name) << max << min << trips;
         };
         row("60/20 whole results", 60, 20, {40, 30, 15});
-        row("25/20 half to even", 25, 20, {22, 21, 15});
         row("26/21 half to even upward", 26, 21, {24, 22, 16});
         row("10/5 narrowest usable", 10, 5, {8, 6, 4});
         row("99/94 top of the dial", 99, 94, {96, 95, 70});

@@ -355,9 +355,6 @@ private slots:
         whole("CR only", joined(lines, "\r"), exampleValues());
         whole("LF only", joined(lines, "\n"), exampleValues());
         whole("no end on last line", Example.chopped(2), exampleValues());
-        whole("mixed line ends",
-              joined(lines.mid(0, 5), "\n") + joined(lines.mid(5, 4), "\r") + joined(lines.mid(9)),
-              exampleValues());
         whole("empty file", QByteArray(), Untouched);
         whole("ends after line 9", joined(lines.mid(0, 9)), {5000, 4500, 1234, 45, 10, 7, 7, 7, 7});
         whole("lines after 13 ignored", Example + "garbage,no number\r\n\x01\x02\r\n",
