@@ -281,10 +281,9 @@ void FrmFileBrowse::CmdOkay_Click()
     ModVars.ParamFileName = entered.toUpper();
     hide();
     ParamFileOperations operations(ModVars, m_messages, m_mapper);
-    const QString resolved = PathRules::resolveDots(entered);
     operations.setChosenName(entered == m_pickedText
                                  ? m_pickedName
-                                 : resolved.mid(resolved.lastIndexOf(QLatin1Char('\\')) + 1));
+                                 : PathRules::fileNameOf(PathRules::resolveDots(entered)));
     if (ModVars.FileAction == 0)
         operations.ReadParamFile();
     else if (ModVars.FileAction == 1)

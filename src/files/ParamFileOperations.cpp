@@ -63,8 +63,7 @@ void ParamFileOperations::setApplicationBusyPointer(bool busy)
 std::optional<DosPathMapper::ProbeResult> ParamFileOperations::passPathRules(Side side)
 {
     const QString entered = PathRules::resolveDots(m_vars.ParamFileName);
-    m_meantName = m_chosenName.isEmpty() ? entered.mid(entered.lastIndexOf(QLatin1Char('\\')) + 1)
-                                         : m_chosenName;
+    m_meantName = m_chosenName.isEmpty() ? PathRules::fileNameOf(entered) : m_chosenName;
     m_vars.ParamFileName = entered.toUpper();
     const QString& path = m_vars.ParamFileName;
     const DosPathMapper::ProbeResult probe = m_mapper.probe(path);

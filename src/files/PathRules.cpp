@@ -10,14 +10,19 @@ bool hasDriveForm(const QString& path)
     return path.size() >= 4 && path.contains(QLatin1String(":\\"));
 }
 
+QString fileNameOf(const QString& path)
+{
+    return path.mid(path.lastIndexOf(QLatin1Char('\\')) + 1);
+}
+
 QString titleOf(const QString& path)
 {
-    return path.mid(path.lastIndexOf(QLatin1Char('\\')) + 1).toUpper();
+    return fileNameOf(path).toUpper();
 }
 
 QString withDefaultExtension(const QString& path)
 {
-    const QString name = path.mid(path.lastIndexOf(QLatin1Char('\\')) + 1);
+    const QString name = fileNameOf(path);
     if (name.isEmpty() || name.contains(QLatin1Char('.')))
         return path;
     return path + QLatin1String(".PRS");

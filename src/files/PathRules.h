@@ -9,7 +9,11 @@ namespace PathRules {
 // At least four characters and a ":\" somewhere, as in C:\X.
 bool hasDriveForm(const QString& path);
 
-// The upper-cased text after the last backslash; empty when the path ends in one.
+// The file-name part of a path as typed: the text after the last backslash, empty when the
+// path ends in one.
+QString fileNameOf(const QString& path);
+
+// The file-name part, upper-cased.
 QString titleOf(const QString& path);
 
 // Appends ".PRS" to a file name that holds no dot; a dot in a folder name does not count,
