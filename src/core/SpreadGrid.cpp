@@ -74,16 +74,19 @@ public:
         // once, says why: leaving the cell would drop it.
         const QPalette normal = editor->palette();
         QObject::connect(editor, &QLineEdit::textChanged, editor, [editor, normal, row] {
+            const bool refused = !editor->hasAcceptableInput();
+            // The editor takes digits only, so a refused non-empty entry is out of range.
+            const bool explained = refused && !editor->text().isEmpty();
             QPalette palette = normal;
-            QString note = rangeText(row);
-            if (!editor->hasAcceptableInput()) {
+            if (refused)
                 palette.setColor(QPalette::Text, Qt::red);
-                if (!editor->text().isEmpty())
-                    note = QStringLiteral("%1: %2 is out of range").arg(note, editor->text());
-            }
             editor->setPalette(palette);
+            const QString note =
+                explained
+                    ? QStringLiteral("%1: %2 is out of range").arg(rangeText(row), editor->text())
+                    : rangeText(row);
             editor->setToolTip(note);
-            if (note != rangeText(row))
+            if (explained)
                 QToolTip::showText(editor->mapToGlobal(QPoint(0, editor->height())), note, editor);
             else
                 QToolTip::hideText();
