@@ -5,16 +5,10 @@
 
 #include <string>
 
+using DeviceFrames::commandByte;
+using DeviceFrames::Function;
+
 namespace {
-
-std::uint8_t commandByte(Parameter p, int function)
-{
-    return static_cast<std::uint8_t>(deviceParameter(p).address * 16 + function);
-}
-
-constexpr int ReadRequestFunction = 0;
-constexpr int ReadReplyFunction = 1;
-constexpr int WriteRequestFunction = 2;
 
 QByteArray withChecksum(QByteArray frame)
 {
@@ -22,11 +16,51 @@ QByteArray withChecksum(QByteArray frame)
     return frame;
 }
 
+QByteArray frameHead(std::uint8_t length, std::uint8_t command)
+{
+    QByteArray frame;
+    frame.append(static_cast<char>(FrameScanner::StartByte));
+    frame.append(static_cast<char>(length));
+    frame.append(static_cast<char>(command));
+    return frame;
+}
+
+QByteArray dataFrame(Parameter p, Function function, std::uint32_t data)
+{
+    QByteArray frame = frameHead(static_cast<std::uint8_t>(DeviceFrames::dataFrameLength(p)),
+                                 commandByte(p, function));
+    for (int shift = 8 * (deviceParameter(p).dataBytes - 1); shift >= 0; shift -= 8)
+        frame.append(static_cast<char>((data >> shift) & 0xFFu));
+    return withChecksum(frame);
+}
+
 } // namespace
 
 int DeviceFrames::dataFrameLength(Parameter p)
 {
     return 4 + deviceParameter(p).dataBytes;
+}
+
+std::uint8_t DeviceFrames::commandByte(Parameter p, Function function)
+{
+    return static_cast<std::uint8_t>(deviceParameter(p).address * 16 + static_cast<int>(function));
+}
+
+QByteArray DeviceFrames::readReply(Parameter p, std::int32_t value)
+{
+    return dataFrame(p, Function::ReadReply, static_cast<std::uint32_t>(value));
+}
+
+QByteArray DeviceFrames::writeAck()
+{
+    return withChecksum(frameHead(WriteAckLength, WriteAckCommand));
+}
+
+QByteArray DeviceFrames::pressureFrame(std::uint8_t psi)
+{
+    QByteArray frame = frameHead(PressureFrameLength, PressureCommand);
+    frame.append(static_cast<char>(psi));
+    return withChecksum(frame);
 }
 
 std::uint8_t FrameChecksum(const QByteArray& leadingBytes)
@@ -39,11 +73,8 @@ std::uint8_t FrameChecksum(const QByteArray& leadingBytes)
 
 QByteArray BuildReadRequest(Parameter p)
 {
-    QByteArray frame;
-    frame.append(static_cast<char>(FrameScanner::StartByte));
-    frame.append(static_cast<char>(DeviceFrames::ReadRequestLength));
-    frame.append(static_cast<char>(commandByte(p, ReadRequestFunction)));
-    return withChecksum(frame);
+    return withChecksum(
+        frameHead(DeviceFrames::ReadRequestLength, commandByte(p, Function::ReadRequest)));
 }
 
 QByteArray BuildWriteRequest(Parameter p, std::int32_t value)
@@ -59,14 +90,7 @@ QByteArray BuildWriteRequest(Parameter p, std::int32_t value)
                              std::to_string(dataBytes) + " data byte(s)");
         data = static_cast<std::uint32_t>(value);
     }
-
-    QByteArray frame;
-    frame.append(static_cast<char>(FrameScanner::StartByte));
-    frame.append(static_cast<char>(DeviceFrames::dataFrameLength(p)));
-    frame.append(static_cast<char>(commandByte(p, WriteRequestFunction)));
-    for (int shift = 8 * (dataBytes - 1); shift >= 0; shift -= 8)
-        frame.append(static_cast<char>((data >> shift) & 0xFFu));
-    return withChecksum(frame);
+    return dataFrame(p, Function::WriteRequest, data);
 }
 
 std::vector<std::int32_t> ScanReadReplies(const QByteArray& batch, int count, Parameter p)
@@ -74,7 +98,7 @@ std::vector<std::int32_t> ScanReadReplies(const QByteArray& batch, int count, Pa
     const int dataBytes = deviceParameter(p).dataBytes;
     std::vector<std::int32_t> values;
     FrameScanner::scan(batch, count, DeviceFrames::dataFrameLength(p),
-                       commandByte(p, ReadReplyFunction), [&](const std::uint8_t* frame) {
+                       commandByte(p, Function::ReadReply), [&](const std::uint8_t* frame) {
                            std::int32_t raw = 0;
                            for (int i = 0; i < dataBytes; ++i)
                                raw = raw * 256 + frame[3 + i];

@@ -26,6 +26,20 @@ inline constexpr int PressureFrameLength = 5;
 // Length of a read reply or write request for the parameter: 4 plus its data bytes.
 int dataFrameLength(Parameter p);
 
+// The low nibble of a parameter frame's command byte; the high nibble is the address.
+enum class Function : std::uint8_t
+{
+    ReadRequest = 0,
+    ReadReply = 1,
+    WriteRequest = 2
+};
+std::uint8_t commandByte(Parameter p, Function function);
+
+// What the device sends: a read reply holds the value's low data bytes, high byte first.
+QByteArray readReply(Parameter p, std::int32_t value);
+QByteArray writeAck();
+QByteArray pressureFrame(std::uint8_t psi);
+
 } // namespace DeviceFrames
 
 // Two's complement of the low 8 bits of the sum of the leading bytes: 0 when that sum is

@@ -1,5 +1,4 @@
 #include "DeviceFrames.h"
-#include "DeviceProtocol.h"
 #include "DownloadStep.h"
 #include "FakeSerialLink.h"
 #include "RecordingCommView.h"
@@ -161,16 +160,16 @@ private Q_SLOTS:
         QTest::addColumn<int>("value");
         QTest::newRow("stale reply of the previous step dropped")
             << 2 << P::ActualCount
-            << DeviceProtocol::readReply(P::WarningCountSP, 4501) +
-                   DeviceProtocol::readReply(P::ActualCount, 1235)
+            << DeviceFrames::readReply(P::WarningCountSP, 4501) +
+                   DeviceFrames::readReply(P::ActualCount, 1235)
             << 1235;
         QTest::newRow("last step takes address 7, not a late address 9")
             << 8 << P::DynamicFaultCount
-            << DeviceProtocol::readReply(P::StaticFaultCount, 4) +
-                   DeviceProtocol::readReply(P::DynamicFaultCount, 5)
+            << DeviceFrames::readReply(P::StaticFaultCount, 4) +
+                   DeviceFrames::readReply(P::DynamicFaultCount, 5)
             << 5;
         QTest::newRow("only another step's reply")
-            << 1 << P::WarningCountSP << DeviceProtocol::readReply(P::ActualCount, 1235) << -1;
+            << 1 << P::WarningCountSP << DeviceFrames::readReply(P::ActualCount, 1235) << -1;
     }
 
     void uploadStep_replyBatch_setsOnlyItsParameter()

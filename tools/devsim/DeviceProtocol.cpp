@@ -8,24 +8,9 @@
 
 namespace {
 
-constexpr int ReadRequestFunction = 0;
-constexpr int ReadReplyFunction = 1;
-constexpr int WriteRequestFunction = 2;
-
 // The longest request is a write of three data bytes; any fewer bytes than that left after
 // the last answered request may be the start of one still arriving.
 constexpr int LongestRequest = 7;
-
-std::uint8_t commandByte(Parameter p, int function)
-{
-    return static_cast<std::uint8_t>(deviceParameter(p).address * 16 + function);
-}
-
-QByteArray withChecksum(QByteArray frame)
-{
-    frame.append(static_cast<char>(FrameChecksum(frame)));
-    return frame;
-}
 
 } // namespace
 
@@ -34,36 +19,9 @@ DeviceProtocol::DeviceProtocol(DeviceMemory& memory, const FaultSettings& faults
     : m_memory(memory), m_faults(faults), m_random(random)
 {}
 
-QByteArray DeviceProtocol::readReply(Parameter p, std::int32_t value)
-{
-    const int dataBytes = deviceParameter(p).dataBytes;
-    QByteArray frame;
-    frame.append(static_cast<char>(FrameScanner::StartByte));
-    frame.append(static_cast<char>(DeviceFrames::dataFrameLength(p)));
-    frame.append(static_cast<char>(commandByte(p, ReadReplyFunction)));
-    const auto data = static_cast<std::uint32_t>(value);
-    for (int shift = 8 * (dataBytes - 1); shift >= 0; shift -= 8)
-        frame.append(static_cast<char>((data >> shift) & 0xFFu));
-    return withChecksum(frame);
-}
-
-QByteArray DeviceProtocol::writeAck()
-{
-    QByteArray frame;
-    frame.append(static_cast<char>(FrameScanner::StartByte));
-    frame.append(static_cast<char>(DeviceFrames::WriteAckLength));
-    frame.append(static_cast<char>(DeviceFrames::WriteAckCommand));
-    return withChecksum(frame);
-}
-
 QByteArray DeviceProtocol::pressureFrame(std::uint8_t psi)
 {
-    QByteArray frame;
-    frame.append(static_cast<char>(FrameScanner::StartByte));
-    frame.append(static_cast<char>(DeviceFrames::PressureFrameLength));
-    frame.append(static_cast<char>(DeviceFrames::PressureCommand));
-    frame.append(static_cast<char>(psi));
-    frame = withChecksum(frame);
+    QByteArray frame = DeviceFrames::pressureFrame(psi);
     if (happens(m_faults.corruptFraction))
         frame.back() = static_cast<char>(frame.back() + 1);
     return frame;
@@ -94,12 +52,14 @@ QList<DeviceProtocol::Request> DeviceProtocol::findRequests() const
     for (int i = 0; i < ParameterCount; ++i) {
         const auto p = static_cast<Parameter>(i);
         FrameScanner::scan(
-            m_pending, count, DeviceFrames::ReadRequestLength, commandByte(p, ReadRequestFunction),
+            m_pending, count, DeviceFrames::ReadRequestLength,
+            DeviceFrames::commandByte(p, DeviceFrames::Function::ReadRequest),
             [&](const std::uint8_t* frame) {
                 requests.append({frame - start, DeviceFrames::ReadRequestLength, p, false});
             });
         const int writeLength = DeviceFrames::dataFrameLength(p);
-        FrameScanner::scan(m_pending, count, writeLength, commandByte(p, WriteRequestFunction),
+        FrameScanner::scan(m_pending, count, writeLength,
+                           DeviceFrames::commandByte(p, DeviceFrames::Function::WriteRequest),
                            [&](const std::uint8_t* frame) {
                                requests.append({frame - start, writeLength, p, true});
                            });
@@ -112,7 +72,8 @@ QList<DeviceProtocol::Request> DeviceProtocol::findRequests() const
 void DeviceProtocol::answer(const Request& request, Outcome& outcome)
 {
     if (!request.write) {
-        send(readReply(request.parameter, m_memory.value(request.parameter)), 1, outcome);
+        send(DeviceFrames::readReply(request.parameter, m_memory.value(request.parameter)), 1,
+             outcome);
         return;
     }
     const auto* data =
@@ -122,7 +83,7 @@ void DeviceProtocol::answer(const Request& request, Outcome& outcome)
         value = value * 256 + data[i];
     m_memory.store(request.parameter, value);
     ++outcome.stored;
-    send(writeAck(), m_faults.duplicateAcks ? 2 : 1, outcome);
+    send(DeviceFrames::writeAck(), m_faults.duplicateAcks ? 2 : 1, outcome);
 }
 
 void DeviceProtocol::send(QByteArray frame, int copies, Outcome& outcome)

@@ -32,9 +32,6 @@ public:
     // One live frame carrying the pressure, its checksum spoilt at the corrupt fraction.
     QByteArray pressureFrame(std::uint8_t psi);
 
-    static QByteArray readReply(Parameter p, std::int32_t value);
-    static QByteArray writeAck();
-
 private:
     struct Request
     {
