@@ -2,17 +2,9 @@
 
 #include "DeviceFrames.h"
 #include "FrameScanner.h"
-#include "ParameterTable.h"
 
 #include <algorithm>
-
-namespace {
-
-// The longest request is a write of three data bytes; any fewer bytes than that left after
-// the last answered request may be the start of one still arriving.
-constexpr int LongestRequest = 7;
-
-} // namespace
+#include <numeric>
 
 DeviceProtocol::DeviceProtocol(DeviceMemory& memory, const FaultSettings& faults,
                                std::mt19937& random)
@@ -27,60 +19,60 @@ QByteArray DeviceProtocol::pressureFrame(std::uint8_t psi)
     return frame;
 }
 
+// Each decision rests on bytes that have arrived only: at a start byte the device waits for
+// the command byte, then for the whole frame that command names, before it answers the frame
+// or moves on by one byte.
 DeviceProtocol::Outcome DeviceProtocol::receive(const QByteArray& bytes)
 {
     m_pending += bytes;
     Outcome outcome;
-    qsizetype consumed = 0;
-    // A request that starts inside one already answered is part of that frame's bytes.
-    for (const Request& request : findRequests()) {
-        if (request.position < consumed)
+    const auto* data = reinterpret_cast<const std::uint8_t*>(m_pending.constData());
+    const qsizetype size = m_pending.size();
+    qsizetype position = 0;
+    for (; position < size; ++position) {
+        if (data[position] != FrameScanner::StartByte)
             continue;
-        answer(request, outcome);
-        consumed = request.position + request.length;
+        if (position + 2 >= size)
+            break;
+        const std::optional<Request> request = requestNamedBy(data[position + 2]);
+        if (!request)
+            continue;
+        if (position + request->length > size)
+            break;
+        const std::uint8_t* frame = data + position;
+        if (std::accumulate(frame, frame + request->length, 0u) % 256 != 0)
+            continue;
+        answer(*request, frame, outcome);
+        position += request->length - 1;
     }
-    const qsizetype tail = std::min<qsizetype>(m_pending.size() - consumed, LongestRequest - 1);
-    m_pending = m_pending.right(tail);
+    m_pending.remove(0, position);
     return outcome;
 }
 
-QList<DeviceProtocol::Request> DeviceProtocol::findRequests() const
+std::optional<DeviceProtocol::Request> DeviceProtocol::requestNamedBy(std::uint8_t command)
 {
-    QList<Request> requests;
-    const auto* start = reinterpret_cast<const std::uint8_t*>(m_pending.constData());
-    const int count = static_cast<int>(m_pending.size());
+    using DeviceFrames::Function;
     for (int i = 0; i < ParameterCount; ++i) {
         const auto p = static_cast<Parameter>(i);
-        FrameScanner::scan(
-            m_pending, count, DeviceFrames::ReadRequestLength,
-            DeviceFrames::commandByte(p, DeviceFrames::Function::ReadRequest),
-            [&](const std::uint8_t* frame) {
-                requests.append({frame - start, DeviceFrames::ReadRequestLength, p, false});
-            });
-        const int writeLength = DeviceFrames::dataFrameLength(p);
-        FrameScanner::scan(m_pending, count, writeLength,
-                           DeviceFrames::commandByte(p, DeviceFrames::Function::WriteRequest),
-                           [&](const std::uint8_t* frame) {
-                               requests.append({frame - start, writeLength, p, true});
-                           });
+        if (command == DeviceFrames::commandByte(p, Function::ReadRequest))
+            return Request{p, false, DeviceFrames::ReadRequestLength};
+        if (command == DeviceFrames::commandByte(p, Function::WriteRequest))
+            return Request{p, true, DeviceFrames::dataFrameLength(p)};
     }
-    std::sort(requests.begin(), requests.end(),
-              [](const Request& a, const Request& b) { return a.position < b.position; });
-    return requests;
+    return std::nullopt;
 }
 
-void DeviceProtocol::answer(const Request& request, Outcome& outcome)
+void DeviceProtocol::answer(const Request& request, const std::uint8_t* frame, Outcome& outcome)
 {
     if (!request.write) {
         send(DeviceFrames::readReply(request.parameter, m_memory.value(request.parameter)), 1,
              outcome);
         return;
     }
-    const auto* data =
-        reinterpret_cast<const std::uint8_t*>(m_pending.constData()) + request.position + 3;
+    // The data bytes between command and checksum, most significant first.
     std::int32_t value = 0;
-    for (int i = 0; i < deviceParameter(request.parameter).dataBytes; ++i)
-        value = value * 256 + data[i];
+    for (int i = 3; i < request.length - 1; ++i)
+        value = value * 256 + frame[i];
     m_memory.store(request.parameter, value);
     ++outcome.stored;
     send(DeviceFrames::writeAck(), m_faults.duplicateAcks ? 2 : 1, outcome);

@@ -7,12 +7,14 @@
 #include <QList>
 
 #include <cstdint>
+#include <optional>
 #include <random>
 
 // The device's side of the parameter frames: it takes the bytes the tool sends, finds the
 // read and write requests among them and gives back the answers, with the configured faults
 // applied. Unlike the tool, the device keeps the start of a frame that has not fully arrived
-// and completes it with the next bytes.
+// and completes it with the next bytes, so how the bytes are split over calls to receive
+// changes neither the answers nor what is stored.
 class DeviceProtocol
 {
 public:
@@ -35,14 +37,14 @@ public:
 private:
     struct Request
     {
-        qsizetype position;
-        int length;
         Parameter parameter;
         bool write;
+        int length;
     };
 
-    QList<Request> findRequests() const;
-    void answer(const Request& request, Outcome& outcome);
+    // The request a command byte names, if any.
+    static std::optional<Request> requestNamedBy(std::uint8_t command);
+    void answer(const Request& request, const std::uint8_t* frame, Outcome& outcome);
     void send(QByteArray frame, int copies, Outcome& outcome);
     bool happens(double fraction);
 
