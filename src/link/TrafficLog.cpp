@@ -116,12 +116,12 @@ void TrafficLog::stop(const QString& reason)
 void TrafficLog::addOptions(QCommandLineParser& parser)
 {
     parser.addOption({QStringLiteral("log"),
-                      QStringLiteral("Record the serial traffic and events in FILE (also from "
-                                     "the environment's VORTA_LOG)."),
+                      QStringLiteral("Record the serial traffic and events in the file, "
+                                     "appending (also from the environment's VORTA_LOG)."),
                       QStringLiteral("file")});
     parser.addOption({QStringLiteral("log-max-mb"),
                       QStringLiteral("Start the log afresh when it would pass N megabytes, "
-                                     "keeping the last as FILE.1 (default 20)."),
+                                     "keeping the last as <file>.1 (default 20)."),
                       QStringLiteral("N")});
 }
 
