@@ -12,11 +12,10 @@ class TestTrafficLog : public QObject
     QTemporaryDir m_dir;
     QString m_path;
 
-    // The log's records without their times and without the opening "Log started".
+    // A log file's records without their times.
     static QStringList records(const QString& path)
     {
         QStringList lines = QString::fromUtf8(fileContents(path)).split(u'\n', Qt::SkipEmptyParts);
-        lines.removeIf([](const QString& line) { return line.contains(u"Log started"_s); });
         for (QString& line : lines)
             line.remove(0, 12);
         return lines;
@@ -39,11 +38,14 @@ private Q_SLOTS:
         link.setSettings(u"57600,n,8,1"_s);
         fake->failOutput = true;
         QVERIFY_THROWS_EXCEPTION(SerialError, link.output("\x80"));
+        link.setPortOpen(false);
         log.flush();
-        QCOMPARE(records(m_path), QStringList({u"EV Opened Comm Port 1 (/dev/ttyS0) 9600,n,8,1"_s,
-                                               u"TX 80 04 00 7C"_s, u"RX 80 01 D0 14 9B"_s,
-                                               u"EV Settings 57600,n,8,1"_s, u"TX 80"_s,
-                                               u"ER injected failure to send"_s}));
+        QCOMPARE(
+            records(m_path).mid(1), // after "Log started" with the date and time
+            QStringList({u"EV Opened Comm Port 1 (/dev/ttyS0) 9600,n,8,1"_s, u"TX 80 04 00 7C"_s,
+                         u"RX 80 01 D0 14 9B"_s, u"EV Settings 57600,n,8,1"_s, u"TX 80"_s,
+                         u"ER injected failure to send"_s, u"EV Closed Comm Port 1"_s}));
+        QCOMPARE(TrafficLog::line(3600007, TrafficLog::Kind::Sent, "80"), "   3600.007 TX 80\n");
     }
 
     // Each flush that would pass the cap moves the file to FILE.1, replacing the older one.
