@@ -85,12 +85,13 @@ QPushButton* makeButton(QWidget* parent, const QString& caption, const QRect& pl
 } // namespace
 
 FrmPressureMonitor::FrmPressureMonitor(std::unique_ptr<SerialLink> port, MessageBoxes& messages,
-                                       const PortNames& names, QWidget* parent)
+                                       const PortNames& names, TrafficLog* log, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       m_port(std::move(port)), m_messages(messages), m_names(names),
       m_cycle(*m_port, m_comm, ModVars, *this, messages)
 {
+    m_cycle.setTrafficLog(log);
     setWindowTitle(QString::fromLatin1(ApplicationTitle));
     setFont(compactFont(font()));
     setWindowIcon(ButtonIcons::application());

@@ -23,6 +23,7 @@ class QPushButton;
 class QRadioButton;
 class QToolButton;
 class SpreadGrid;
+class TrafficLog;
 
 // The main window: the live dial over the parameter grid, the trip dials, the port choice,
 // the status line, the connection buttons and the four picture buttons. It is a hub: every
@@ -33,9 +34,11 @@ class FrmPressureMonitor : public QWidget, public CommView
     Q_OBJECT
 
 public:
-    // The port's names tell which device each "Comm Port" option stands for.
+    // The port's names tell which device each "Comm Port" option stands for; the traffic
+    // log, where there is one, also hears of Connect, Disconnect, transfers and errors.
     FrmPressureMonitor(std::unique_ptr<SerialLink> port, MessageBoxes& messages,
-                       const PortNames& names = {}, QWidget* parent = nullptr);
+                       const PortNames& names = {}, TrafficLog* log = nullptr,
+                       QWidget* parent = nullptr);
     ~FrmPressureMonitor() override;
 
     // CommView: what the communication cycle does to the window.

@@ -1,14 +1,17 @@
 #include "FrmPressureMonitor.h"
+#include "LoggingSerialLink.h"
 #include "PortNames.h"
 #include "QSerialPortLink.h"
 #include "QtMessageBoxes.h"
 #include "SerialPortList.h"
+#include "TrafficLog.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QSettings>
 
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -46,19 +49,26 @@ int main(int argc, char* argv[])
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     PortNames::addOptions(parser);
+    TrafficLog::addOptions(parser);
     acceptQtOptions(parser);
 
     // Read before the window system is reached, so that these work without a display.
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
-    const bool parsed = parser.parse(arguments);
+    QString error;
+    std::optional<TrafficLog::Options> logOptions;
+    if (!parser.parse(arguments))
+        error = parser.errorText();
+    else
+        logOptions = TrafficLog::options(parser, error);
+    const bool parsed = error.isEmpty();
     const bool helpAll = parsed && parser.isSet(QStringLiteral("help-all"));
     if (!parsed || helpAll || parser.isSet(help) || parser.isSet(version)) {
         const QCoreApplication core(argc, argv);
         if (!parsed) {
             std::fprintf(stderr, "vorta-cal: %s\nTry 'vorta-cal --help' for the options.\n",
-                         qPrintable(parser.errorText()));
+                         qPrintable(error));
             return 2;
         }
         // Qt prints its own options' help itself, and ends the program there.
@@ -75,8 +85,25 @@ int main(int argc, char* argv[])
     PortNames names(listSerialPorts, std::make_unique<QSettings>());
     names.setOverrides(parser);
 
+    // Declared before the window, so that the window's last words reach the file.
+    std::unique_ptr<TrafficLog> log;
+    std::unique_ptr<SerialLink> port = std::make_unique<QSerialPortLink>(names);
+    if (!logOptions->path.isEmpty()) {
+        log = std::make_unique<TrafficLog>(logOptions->path, logOptions->maxBytes);
+        if (log->isOpen()) {
+            log->event(QStringLiteral("vorta-cal %1").arg(VORTA_VERSION));
+            port = std::make_unique<LoggingSerialLink>(std::move(port), *log, names);
+        } else {
+            std::fprintf(stderr,
+                         "vorta-cal: cannot write the traffic log %s (%s); running "
+                         "without it\n",
+                         qPrintable(logOptions->path), qPrintable(log->errorString()));
+            log.reset();
+        }
+    }
+
     QtMessageBoxes messages;
-    FrmPressureMonitor window(std::make_unique<QSerialPortLink>(names), messages, names);
+    FrmPressureMonitor window(std::move(port), messages, names, log.get());
     window.show();
     return QApplication::exec();
 }

@@ -3,6 +3,7 @@
 #include "DeviceFrames.h"
 #include "DownloadStep.h"
 #include "SerialError.h"
+#include "TrafficLog.h"
 #include "UploadStep.h"
 
 #include <algorithm>
@@ -80,6 +81,7 @@ void CommCycle::uploadSequence()
     } else if (step == 9) {
         // The closing tick: the live stream starts with the next one.
         m_comm.CommAction = 1;
+        logEvent(QStringLiteral("Upload end, live stream"));
         m_view.setStatus(QStringLiteral("Waiting for data"));
         m_view.setDownloadEnabled(true);
     }
@@ -91,6 +93,8 @@ void CommCycle::downloadTick()
     const bool sent = DownloadStep(m_port, m_comm, m_set, m_view);
     // An acknowledged row holds the value last sent for it, whatever the grid shows now.
     const bool finished = m_comm.CommAction == 1;
+    if (finished)
+        logEvent(QStringLiteral("Download end"));
     if (finished || m_comm.CommWriteState != row) {
         if (row >= 0 && row < static_cast<int>(DownloadOrder.size())) {
             const Parameter written = DownloadOrder[static_cast<std::size_t>(row)].parameter;
@@ -134,14 +138,23 @@ void CommCycle::livePass()
 
 void CommCycle::errorPath(const QString& cause)
 {
+    if (m_log)
+        m_log->error(QStringLiteral("Comm Port Error shown: %1").arg(cause));
     m_view.setTimerEnabled(false);
     m_messages.showDetailed(QStringLiteral("A Comm Port Error Has Occured"), cause,
                             MessageIcon::Warning, MessageButtons::Ok);
     m_view.setConnectControlsEnabled(true);
 }
 
+void CommCycle::logEvent(const QString& text)
+{
+    if (m_log)
+        m_log->event(text);
+}
+
 void CommCycle::connect(int portNumber)
 {
+    logEvent(QStringLiteral("Connect Comm Port %1").arg(portNumber));
     m_comm.CommAction = 0;
     m_comm.CommCount = 0;
     m_comm.MaxPressure = 0;
@@ -163,6 +176,7 @@ void CommCycle::connect(int portNumber)
 
 void CommCycle::disconnect()
 {
+    logEvent(QStringLiteral("Disconnect"));
     // Always stops the cycle, also before the first tick has opened the port.
     m_view.setTimerEnabled(false);
     m_view.setConnectControlsEnabled(true);
@@ -177,6 +191,7 @@ void CommCycle::disconnect()
 
 void CommCycle::startDownload()
 {
+    logEvent(QStringLiteral("Download start"));
     m_sent = m_set;
     ::startDownload(m_comm, m_view);
 }

@@ -6,6 +6,8 @@
 #include "ModVars.h"
 #include "SerialLink.h"
 
+class TrafficLog;
+
 // The communication cycle: every exchange with the device runs here, one unit of work per
 // tick of the window's timer, chosen by CommAction. The buttons only prepare the state
 // and switch the timer on. Nothing in a tick waits for the device.
@@ -29,6 +31,9 @@ public:
     void startDownload();
     // A download is under way: the timer runs and CommAction is neither upload nor live.
     bool downloadRunning() const;
+    // Where Connect, Disconnect, the start and end of a transfer and every error shown are
+    // recorded; none by default.
+    void setTrafficLog(TrafficLog* log) { m_log = log; }
 
 private:
     void uploadSequence();
@@ -36,6 +41,7 @@ private:
     void livePass();
     // The cause goes under the message, so the user learns which device failed and why.
     void errorPath(const QString& cause);
+    void logEvent(const QString& text);
 
     SerialLink& m_port;
     CommState& m_comm;
@@ -47,4 +53,5 @@ private:
     ParameterSet m_device;
     bool m_deviceKnown = false;
     ParameterSet m_sent;
+    TrafficLog* m_log = nullptr;
 };

@@ -104,6 +104,20 @@ private Q_SLOTS:
         QCOMPARE(program.exitCode(), 0);
         QVERIFY(program.readAllStandardOutput().contains("--port1 <device>"));
     }
+
+    // A log that cannot be written is named on standard error and the window opens anyway.
+    void unwritableLog_isReportedAndTheProgramRuns()
+    {
+        QProcess program;
+        program.start(QStringLiteral(VORTA_CAL_PATH),
+                      {u"--log"_s, u"/nonexistent/x"_s, u"-platform"_s, u"offscreen"_s});
+        QByteArray said;
+        QTRY_VERIFY_WITH_TIMEOUT(
+            (said += program.readAllStandardError()).contains("log /nonexistent/x"), 60000);
+        QVERIFY(!program.waitForFinished(1000));
+        program.kill();
+        program.waitForFinished();
+    }
 };
 
 QTEST_GUILESS_MAIN(TestPortChoice)

@@ -29,11 +29,6 @@ std::mt19937 seeded(const std::optional<std::uint32_t>& seed)
     return std::mt19937(device());
 }
 
-void report(const QString& message)
-{
-    std::fprintf(stderr, "vorta-devsim: %s\n", qPrintable(message));
-}
-
 } // namespace
 
 DeviceSimulator::DeviceSimulator(const SimOptions& options)
@@ -46,6 +41,29 @@ DeviceSimulator::~DeviceSimulator()
 {
     if (m_stopDescriptor >= 0)
         ::close(m_stopDescriptor);
+}
+
+void DeviceSimulator::report(const QString& message, TrafficLog::Kind kind)
+{
+    std::fprintf(stderr, "vorta-devsim: %s\n", qPrintable(message));
+    if (m_log && kind == TrafficLog::Kind::Error)
+        m_log->error(message);
+    else if (m_log)
+        m_log->event(message);
+}
+
+void DeviceSimulator::openLog()
+{
+    if (m_options.logPath.isEmpty())
+        return;
+    m_log = std::make_unique<TrafficLog>(m_options.logPath, m_options.logMaxBytes);
+    if (!m_log->isOpen()) {
+        report(QStringLiteral("cannot write the traffic log %1 (%2); running without it")
+                   .arg(m_options.logPath, m_log->errorString()));
+        m_log.reset();
+        return;
+    }
+    m_log->event(QStringLiteral("vorta-devsim on %1").arg(m_pty.slavePath()));
 }
 
 bool DeviceSimulator::watchStopSignals(QString& error)
@@ -72,10 +90,11 @@ int DeviceSimulator::run()
         report(error);
         return 1;
     }
+    openLog();
     std::printf("%s\n", qPrintable(m_pty.slavePath()));
     std::fflush(stdout);
     if (m_options.dumpOnWrite && !writeDump(error)) {
-        report(error);
+        report(error, TrafficLog::Kind::Error);
         return 1;
     }
 
@@ -85,7 +104,8 @@ int DeviceSimulator::run()
     for (;;) {
         pollfd ready[] = {{m_pty.masterDescriptor(), POLLIN, 0}, {m_stopDescriptor, POLLIN, 0}};
         if (::poll(ready, 2, TurnMilliseconds) < 0 && errno != EINTR) {
-            report(QStringLiteral("poll: %1").arg(QString::fromLocal8Bit(std::strerror(errno))));
+            report(QStringLiteral("poll: %1").arg(QString::fromLocal8Bit(std::strerror(errno))),
+                   TrafficLog::Kind::Error);
             return finish(1);
         }
         if (ready[1].revents & POLLIN) {
@@ -102,10 +122,12 @@ int DeviceSimulator::run()
             return finish(0);
         }
         if (!turn(now, now - last, error)) {
-            report(error);
+            report(error, TrafficLog::Kind::Error);
             return finish(1);
         }
         last = now;
+        if (m_log)
+            m_log->flushIfDue();
     }
 }
 
@@ -118,6 +140,8 @@ bool DeviceSimulator::turn(Clock::time_point now, std::chrono::nanoseconds elaps
     QByteArray received;
     if (!m_pty.readAvailable(received, error))
         return false;
+    if (m_log && !received.isEmpty())
+        m_log->received(received);
     if (m_speed == B9600 && !received.isEmpty()) {
         const DeviceProtocol::Outcome outcome = m_protocol.receive(received);
         const auto due = now + std::chrono::milliseconds(m_options.faults.delayMs);
@@ -141,7 +165,11 @@ bool DeviceSimulator::turn(Clock::time_point now, std::chrono::nanoseconds elaps
     m_line.spend(count);
     const QByteArray bytes = m_outgoing.left(count);
     m_outgoing.remove(0, count);
-    return m_pty.write(bytes, error);
+    qsizetype written = 0;
+    const bool sound = m_pty.write(bytes, error, &written);
+    if (m_log && written > 0)
+        m_log->sent(bytes.left(written));
+    return sound;
 }
 
 void DeviceSimulator::followLineSpeed()
@@ -151,6 +179,8 @@ void DeviceSimulator::followLineSpeed()
         return;
     // Whatever was under way at the old speed would arrive as garbage at the new one.
     m_speed = speed;
+    if (m_log)
+        m_log->event(QStringLiteral("Line at %1 baud").arg(PtyDevice::baudRate(speed)));
     m_line.setRate(LinePacer::bytesPerSecondAt(PtyDevice::baudRate(speed)));
     m_protocol.discardPending();
     m_delayed.clear();
@@ -184,7 +214,7 @@ int DeviceSimulator::finish(int status)
 {
     QString error;
     if (!writeDump(error)) {
-        report(error);
+        report(error, TrafficLog::Kind::Error);
         return 1;
     }
     return status;

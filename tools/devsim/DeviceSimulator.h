@@ -6,11 +6,13 @@
 #include "PressureProfile.h"
 #include "PtyDevice.h"
 #include "SimOptions.h"
+#include "TrafficLog.h"
 
 #include <QByteArray>
 #include <QList>
 
 #include <chrono>
+#include <memory>
 #include <random>
 
 // The simulated device's main loop: one thread polling the master of its pseudo-terminal
@@ -39,6 +41,9 @@ private:
     };
 
     bool watchStopSignals(QString& error);
+    void openLog();
+    // Tells standard error, and the traffic log where there is one.
+    void report(const QString& message, TrafficLog::Kind kind = TrafficLog::Kind::Event);
     bool turn(Clock::time_point now, std::chrono::nanoseconds elapsed, QString& error);
     void followLineSpeed();
     void queueNoise();
@@ -60,4 +65,5 @@ private:
     Clock::time_point m_start;
     QList<DelayedAnswer> m_delayed;
     QByteArray m_outgoing;
+    std::unique_ptr<TrafficLog> m_log;
 };

@@ -80,9 +80,13 @@ bool PtyDevice::readAvailable(QByteArray& into, QString& error)
     }
 }
 
-bool PtyDevice::write(const QByteArray& bytes, QString& error)
+bool PtyDevice::write(const QByteArray& bytes, QString& error, qsizetype* written)
 {
     qsizetype done = 0;
+    const auto tell = [&] {
+        if (written)
+            *written = done;
+    };
     while (done < bytes.size()) {
         const ssize_t n = ::write(m_master, bytes.constData() + done, bytes.size() - done);
         if (n > 0) {
@@ -92,10 +96,12 @@ bool PtyDevice::write(const QByteArray& bytes, QString& error)
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
-            return true;
+            break;
+        tell();
         error = systemError("write");
         return false;
     }
+    tell();
     return true;
 }
 

@@ -28,8 +28,9 @@ public:
 
     // Appends every byte waiting on the master; false on a failure of the line.
     bool readAvailable(QByteArray& into, QString& error);
-    // Bytes the line cannot take now (the tool is not reading) are lost, as on a real line.
-    bool write(const QByteArray& bytes, QString& error);
+    // Bytes the line cannot take now (the tool is not reading) are lost, as on a real line;
+    // written, where given, learns how many it took.
+    bool write(const QByteArray& bytes, QString& error, qsizetype* written = nullptr);
 
     // Closes both descriptors: the tool's side sees the line hang up.
     void hangUp();

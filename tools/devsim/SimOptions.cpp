@@ -3,6 +3,7 @@
 #include <QCommandLineParser>
 
 #include <cmath>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -68,6 +69,17 @@ const std::vector<OptionGroup>& optionGroups()
               "Close the line after this long, as an unplugged  "
               "adapter does, then write the dump and exit."},
              {"seed", "N", "Seed of the random faults and the pressure noise."},
+         }},
+        {"Traffic log",
+         {
+             {"log", "FILE",
+              "Record the line in FILE as the device sees it, in the  "
+              "format of vorta-cal --log: RX the bytes it reads, TX  "
+              "the bytes it writes, EV events such as a change of  "
+              "line speed or the hang-up."},
+             {"log-max-mb", "N",
+              "Start the log afresh when it would pass N megabytes,  "
+              "keeping the last as FILE.1 (default 20)."},
          }},
     };
     return groups;
@@ -194,6 +206,11 @@ std::optional<SimOptions> SimOptions::parse(const QStringList& arguments, QStrin
         error = QStringLiteral("--dump takes a file name");
         return std::nullopt;
     }
+    options.logPath = parser.value(QStringLiteral("log"));
+    if (parser.isSet(QStringLiteral("log")) && options.logPath.isEmpty()) {
+        error = QStringLiteral("--log takes a file name");
+        return std::nullopt;
+    }
     options.dumpOnWrite = parser.isSet(QStringLiteral("dump-on-write"));
     if (options.dumpOnWrite && options.dumpPath.isEmpty()) {
         error = QStringLiteral("--dump-on-write needs --dump FILE");
@@ -211,6 +228,7 @@ std::optional<SimOptions> SimOptions::parse(const QStringList& arguments, QStrin
     double delay = options.faults.delayMs;
     double hangupAfter = 0.0;
     double seed = 0.0;
+    double logMegabytes = double(options.logMaxBytes) / (1024 * 1024);
     const NumberOption numbers[] = {
         {"base", 0, 255, &options.pressure.base},
         {"peak", 0, 255, &options.pressure.peak},
@@ -222,6 +240,7 @@ std::optional<SimOptions> SimOptions::parse(const QStringList& arguments, QStrin
         {"delay", 0, 60000, &delay},
         {"hangup-after", 0.01, 86400, &hangupAfter},
         {"seed", 0, 4294967295.0, &seed},
+        {"log-max-mb", 1, 1048576, &logMegabytes},
     };
     for (const NumberOption& option : numbers) {
         if (!parser.isSet(QLatin1String(option.name)))
@@ -237,12 +256,14 @@ std::optional<SimOptions> SimOptions::parse(const QStringList& arguments, QStrin
                     .arg(options.pressure.base);
         return std::nullopt;
     }
-    if (delay != std::floor(delay) || seed != std::floor(seed)) {
-        error = QStringLiteral("%1 takes a whole number")
-                    .arg(delay != std::floor(delay) ? QStringLiteral("--delay")
-                                                    : QStringLiteral("--seed"));
-        return std::nullopt;
+    for (const auto& [name, value] : {std::pair{"--delay", delay}, std::pair{"--seed", seed},
+                                      std::pair{"--log-max-mb", logMegabytes}}) {
+        if (value != std::floor(value)) {
+            error = QStringLiteral("%1 takes a whole number").arg(QLatin1String(name));
+            return std::nullopt;
+        }
     }
+    options.logMaxBytes = static_cast<qint64>(logMegabytes) * 1024 * 1024;
     options.faults.delayMs = static_cast<int>(delay);
     if (parser.isSet(QStringLiteral("hangup-after")))
         options.faults.hangupAfterSeconds = hangupAfter;

@@ -3,6 +3,7 @@
 #include "DeviceMemory.h"
 #include "FaultSettings.h"
 #include "PressureProfile.h"
+#include "TrafficLog.h"
 
 #include <QString>
 #include <QStringList>
@@ -20,6 +21,8 @@ struct SimOptions
     PressureShape pressure;
     FaultSettings faults;
     std::optional<std::uint32_t> seed;
+    QString logPath; // the traffic log, from the device's side
+    qint64 logMaxBytes = TrafficLog::DefaultMaxBytes;
     bool helpRequested = false;
 
     // Parses the arguments, the program's name first. On a bad argument returns nothing and

@@ -1,0 +1,147 @@
+#include "TrafficLog.h"
+
+#include <QAbstractEventDispatcher>
+#include <QCommandLineParser>
+#include <QDateTime>
+
+#include <cstdio>
+
+namespace {
+
+// A stalled timer cannot grow the buffer past this; about a minute of the live stream.
+constexpr qsizetype MostBuffered = 1024 * 1024;
+constexpr qint64 Megabyte = 1024 * 1024;
+constexpr qint64 MostMegabytes = 1024 * 1024;
+
+const char* kindText(TrafficLog::Kind kind)
+{
+    switch (kind) {
+    case TrafficLog::Kind::Sent:
+        return "TX";
+    case TrafficLog::Kind::Received:
+        return "RX";
+    case TrafficLog::Kind::Error:
+        return "ER";
+    case TrafficLog::Kind::Event:
+        break;
+    }
+    return "EV";
+}
+
+} // namespace
+
+TrafficLog::TrafficLog(const QString& path, qint64 maxBytes) : m_file(path), m_maxBytes(maxBytes)
+{
+    m_clock.start();
+    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
+        return;
+    m_size = m_file.size();
+    // The wall-clock time lets the logs of the two ends of a line be laid side by side.
+    event(QStringLiteral("Log started %1")
+              .arg(QDateTime::currentDateTime().toString(Qt::ISODateWithMs)));
+    if (QAbstractEventDispatcher::instance()) {
+        m_flushTimer.setInterval(FlushInterval);
+        QObject::connect(&m_flushTimer, &QTimer::timeout, &m_flushTimer, [this] { flush(); });
+        m_flushTimer.start();
+    }
+}
+
+TrafficLog::~TrafficLog()
+{
+    flush();
+}
+
+QByteArray TrafficLog::line(qint64 milliseconds, Kind kind, const QByteArray& text)
+{
+    char head[40];
+    const int length = std::snprintf(head, sizeof head, "%7lld.%03lld %s ", milliseconds / 1000,
+                                     milliseconds % 1000, kindText(kind));
+    return QByteArray(head, length) + text + '\n';
+}
+
+void TrafficLog::record(Kind kind, const QByteArray& text)
+{
+    if (!m_file.isOpen())
+        return;
+    m_buffer += line(m_clock.elapsed(), kind, text);
+    if (m_buffer.size() >= MostBuffered)
+        flush();
+}
+
+void TrafficLog::flushIfDue()
+{
+    if (m_clock.elapsed() - m_lastFlush >= FlushInterval)
+        flush();
+}
+
+void TrafficLog::flush()
+{
+    m_lastFlush = m_clock.elapsed();
+    if (!m_file.isOpen() || m_buffer.isEmpty())
+        return;
+    if (m_size > 0 && m_size + m_buffer.size() > m_maxBytes)
+        rotate();
+    if (m_file.write(m_buffer) != m_buffer.size()) {
+        stop(m_file.errorString());
+        return;
+    }
+    m_size += m_buffer.size();
+    m_buffer.clear();
+}
+
+void TrafficLog::rotate()
+{
+    const QString path = m_file.fileName();
+    const QString older = path + QStringLiteral(".1");
+    m_file.close();
+    QFile::remove(older);
+    QFile::rename(path, older);
+    // Where the rename failed the cap still holds: the file starts again empty.
+    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
+        stop(m_file.errorString());
+        return;
+    }
+    m_size = 0;
+}
+
+void TrafficLog::stop(const QString& reason)
+{
+    std::fprintf(stderr, "traffic log %s stopped: %s\n", qPrintable(m_file.fileName()),
+                 qPrintable(reason));
+    m_file.close();
+    m_buffer.clear();
+    m_flushTimer.stop();
+}
+
+void TrafficLog::addOptions(QCommandLineParser& parser)
+{
+    parser.addOption({QStringLiteral("log"),
+                      QStringLiteral("Record the serial traffic and events in the file, "
+                                     "appending (also from the environment's VORTA_LOG)."),
+                      QStringLiteral("file")});
+    parser.addOption({QStringLiteral("log-max-mb"),
+                      QStringLiteral("Start the log afresh when it would pass N megabytes, "
+                                     "keeping the last as <file>.1 (default 20)."),
+                      QStringLiteral("N")});
+}
+
+std::optional<TrafficLog::Options> TrafficLog::options(const QCommandLineParser& parser,
+                                                       QString& error)
+{
+    Options options;
+    const QString log = QStringLiteral("log");
+    options.path = parser.isSet(log) ? parser.value(log) : qEnvironmentVariable("VORTA_LOG");
+    const QString max = QStringLiteral("log-max-mb");
+    if (parser.isSet(max)) {
+        bool ok = false;
+        const qint64 megabytes = parser.value(max).toLongLong(&ok);
+        if (!ok || megabytes < 1 || megabytes > MostMegabytes) {
+            error = QStringLiteral("--log-max-mb takes a whole number from 1 to %1, not '%2'")
+                        .arg(MostMegabytes)
+                        .arg(parser.value(max));
+            return std::nullopt;
+        }
+        options.maxBytes = megabytes * Megabyte;
+    }
+    return options;
+}

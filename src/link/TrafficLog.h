@@ -1,0 +1,81 @@
+#pragma once
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QString>
+#include <QTimer>
+
+#include <optional>
+
+class QCommandLineParser;
+
+// A record of what crossed the serial line, for a fault report. One line per record:
+// the time since the log was opened in seconds with milliseconds, right-aligned, then the
+// kind and the text, such as "     12.345 TX 80 04 00 7C". TX holds bytes sent, RX bytes
+// read, EV an event, ER a failure with its reason.
+//
+// Recording only appends to memory, so it costs a timer tick nothing but the formatting.
+// The records reach the file once a second (a timer, where the thread has an event loop;
+// elsewhere the owner calls flushIfDue()), when a lot has piled up, and when the log is
+// destroyed. A file that would pass its cap is renamed to FILE.1, replacing an older one,
+// and a new FILE is started.
+class TrafficLog
+{
+public:
+    enum class Kind
+    {
+        Sent,
+        Received,
+        Event,
+        Error
+    };
+
+    static constexpr qint64 DefaultMaxBytes = qint64(20) * 1024 * 1024;
+    static constexpr int FlushInterval = 1000; // milliseconds
+
+    // Appends to the file; isOpen() tells whether that worked.
+    explicit TrafficLog(const QString& path, qint64 maxBytes = DefaultMaxBytes);
+    ~TrafficLog();
+    TrafficLog(const TrafficLog&) = delete;
+    TrafficLog& operator=(const TrafficLog&) = delete;
+
+    bool isOpen() const { return m_file.isOpen(); }
+    QString errorString() const { return m_file.errorString(); }
+    QString path() const { return m_file.fileName(); }
+
+    void sent(const QByteArray& bytes) { record(Kind::Sent, bytes.toHex(' ').toUpper()); }
+    void received(const QByteArray& bytes) { record(Kind::Received, bytes.toHex(' ').toUpper()); }
+    void event(const QString& text) { record(Kind::Event, text.simplified().toUtf8()); }
+    void error(const QString& text) { record(Kind::Error, text.simplified().toUtf8()); }
+
+    void flush();
+    void flushIfDue();
+
+    // One line of the log, with its line end.
+    static QByteArray line(qint64 milliseconds, Kind kind, const QByteArray& text);
+
+    // The command line's --log and --log-max-mb.
+    struct Options
+    {
+        QString path; // empty: no log
+        qint64 maxBytes = DefaultMaxBytes;
+    };
+    static void addOptions(QCommandLineParser& parser);
+    // --log, else the environment's VORTA_LOG; nothing, with the reason in error, for a
+    // --log-max-mb that is no whole number of megabytes.
+    static std::optional<Options> options(const QCommandLineParser& parser, QString& error);
+
+private:
+    void record(Kind kind, const QByteArray& text);
+    void rotate();
+    void stop(const QString& reason);
+
+    QFile m_file;
+    qint64 m_maxBytes;
+    qint64 m_size = 0;
+    QElapsedTimer m_clock;
+    qint64 m_lastFlush = 0;
+    QByteArray m_buffer;
+    QTimer m_flushTimer;
+};
