@@ -152,6 +152,8 @@ void FrmPressureMonitor::createControls()
 
     LblStatus = new ElidedLabel(QStringLiteral("STATUS"), this);
     LblStatus->setGeometry(twips(4320, 4560, 1575, 255));
+    // Of a fixed size, the line asks the window for no new layout at each new status.
+    LblStatus->setFixedSize(LblStatus->size());
     LblStatus->setTextFormat(Qt::PlainText);
 
     CmdConnect = makeButton(this, QStringLiteral("&Connect"), twips(4320, 4860, 1635, 375));

@@ -27,4 +27,9 @@ public:
     virtual QByteArray input() = 0;
     // Sends the bytes in order, without waiting for the line.
     virtual void output(const QByteArray& bytes) = 0;
+
+    // How many received bytes make the line wake the program: 1 wakes it at every byte.
+    // A higher threshold spares wake-ups while a stream runs; inBufferCount() still counts
+    // the fewer bytes that wait. Kept like the settings, also across a reopening.
+    virtual void setReadThreshold(int bytes) = 0;
 };

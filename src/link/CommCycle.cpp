@@ -13,6 +13,11 @@ namespace {
 constexpr const char* LiveLineSettings = "57600,n,8,1";
 // Fewer waiting bytes than this are left for the next tick.
 constexpr int LiveMinimumWaiting = 6;
+// While the stream runs the line need not wake the program at every frame (64 bytes are
+// about 11 ms of it): each tick takes every byte that has arrived all the same. Any other
+// work waits for answers as short as four bytes, which must wake it.
+constexpr int LiveReadThreshold = 64;
+constexpr int EveryByte = 1;
 constexpr int HighestPressure = 99;
 
 // Called inside a handler: what the failure that is being handled says about its cause.
@@ -48,10 +53,12 @@ void CommCycle::tick()
             break;
         case 0:
             m_view.setTimerInterval(FastInterval);
+            m_port.setReadThreshold(EveryByte);
             uploadSequence();
             break;
         default:
             m_view.setTimerInterval(DownloadInterval);
+            m_port.setReadThreshold(EveryByte);
             downloadTick();
             break;
         }
@@ -114,6 +121,7 @@ void CommCycle::downloadTick()
 void CommCycle::livePass()
 {
     m_port.setSettings(QString::fromLatin1(LiveLineSettings));
+    m_port.setReadThreshold(LiveReadThreshold);
     m_view.setProgress(100);
     const int waiting = m_port.inBufferCount();
     if (waiting < LiveMinimumWaiting)
@@ -165,6 +173,7 @@ void CommCycle::connect(int portNumber)
             m_port.setPortOpen(false);
         m_port.setCommPort(portNumber);
         m_port.setSettings(QString::fromLatin1(ParameterLineSettings));
+        m_port.setReadThreshold(EveryByte);
     } catch (...) {
         errorPath(currentCause());
         return;
@@ -183,6 +192,7 @@ void CommCycle::disconnect()
     try {
         if (m_port.portOpen())
             m_port.setPortOpen(false);
+        m_port.setReadThreshold(EveryByte);
     } catch (...) {
         // A port that fails even to close is as closed as it can be.
     }

@@ -327,6 +327,26 @@ private Q_SLOTS:
         QVERIFY(!m_port->portOpen() && !m_window->TmrComm.isActive() && !m_window->isVisible());
     }
 
+    // Only the live stream may spare the program a wake-up at every byte of the line.
+    void live_readThresholdRaised_everyByteAgainOnLeaving_data()
+    {
+        QTest::addColumn<bool>("download");
+        QTest::newRow("download") << true;
+        QTest::newRow("disconnect") << false;
+    }
+
+    void live_readThresholdRaised_everyByteAgainOnLeaving()
+    {
+        QFETCH(bool, download);
+        connectAndUpload();
+        m_window->TmrComm_Timer();
+        QVERIFY(m_port->readThreshold > 1);
+        QTest::mouseClick(download ? m_window->CmdDownload : m_window->CmdDisconnect,
+                          Qt::LeftButton);
+        ticks(1);
+        QCOMPARE(m_port->readThreshold, 1);
+    }
+
     // From the set {1, 2, 9, 5, 12, 5, 5, 8, 7} and a pressure window of 60 to 20 PSI. A trip
     // dial is dragged from the top of its scale to its end, past the highest trip.
     void editing_keepsSetGridAndTripNeedlesInStep_data()

@@ -214,6 +214,27 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(link.inBufferCount(), int(bytes.size()), Deadline);
         QCOMPARE(link.input(), bytes);
     }
+
+    // Above a threshold of one only the tick reads the line, still every byte, and finds a
+    // hang-up; back at one, a four-byte acknowledgement wakes the event loop again.
+    void readThreshold_tickCountsEveryByte_oneWakesForAnAcknowledgement()
+    {
+        QSerialPortLink& link = *m_link;
+        const QByteArray frame = hexBytes("80 05 D0 2A 81");
+        QString error;
+        link.setReadThreshold(64);
+        link.setPortOpen(true);
+        QVERIFY(m_device->write(frame, error));
+        QTRY_COMPARE_WITH_TIMEOUT(link.inBufferCount(), 5, Deadline);
+        link.setReadThreshold(1);
+        QVERIFY(m_device->write(hexBytes("80 04 E0 9C"), error));
+        QTRY_COMPARE_WITH_TIMEOUT(link.inBufferCount(), 9, Deadline);
+        QCOMPARE(link.input(), frame + hexBytes("80 04 E0 9C"));
+
+        link.setReadThreshold(64);
+        m_device->hangUp();
+        QVERIFY(failureOf([&] { link.inBufferCount(); }).contains(" stopped working"));
+    }
 };
 
 QTEST_GUILESS_MAIN(QSerialPortLinkTest)

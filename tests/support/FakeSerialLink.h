@@ -43,6 +43,8 @@ public:
             onOutput(bytes);
     }
 
+    void setReadThreshold(int bytes) override { readThreshold = bytes; }
+
     void feed(const QByteArray& bytes) { m_received.append(bytes); }
     QByteArray allWritten() const { return writes.join(); }
 
@@ -51,6 +53,7 @@ public:
     QList<QByteArray> writes;    // each output() call, in order
     QStringList settingsHistory; // each settings text applied, in order
     int openCount = 0;
+    int readThreshold = 1;
     // Called after every write, so a test can answer as the device would.
     std::function<void(const QByteArray&)> onOutput;
 

@@ -15,7 +15,7 @@ namespace {
 
 // Short enough that a change of line speed or a delayed answer is seen within a few
 // milliseconds, long enough to leave the machine idle.
-constexpr int TurnMilliseconds = 5;
+constexpr std::chrono::milliseconds TurnTime(5);
 
 // Noise that the line cannot carry yet is thrown away beyond this, so a noise rate above
 // the line rate cannot grow the queue without end.
@@ -103,7 +103,9 @@ int DeviceSimulator::run()
     const auto& hangupAfter = m_options.faults.hangupAfterSeconds;
     for (;;) {
         pollfd ready[] = {{m_pty.masterDescriptor(), POLLIN, 0}, {m_stopDescriptor, POLLIN, 0}};
-        if (::poll(ready, 2, TurnMilliseconds) < 0 && errno != EINTR) {
+        const auto wait = nextTurnIn();
+        const timespec timeout{0, static_cast<long>(wait.count())};
+        if (::ppoll(ready, 2, &timeout, nullptr) < 0 && errno != EINTR) {
             report(QStringLiteral("poll: %1").arg(QString::fromLocal8Bit(std::strerror(errno))),
                    TrafficLog::Kind::Error);
             return finish(1);
@@ -156,20 +158,39 @@ bool DeviceSimulator::turn(Clock::time_point now, std::chrono::nanoseconds elaps
     m_line.advance(elapsed);
     m_noise.advance(elapsed);
     queueNoise();
-    if (m_speed == B57600 && !m_options.faults.silent)
+    if (streaming())
         streamPressure(now);
 
     const int count = static_cast<int>(std::min<qsizetype>(m_outgoing.size(), m_line.allowance()));
     if (count == 0)
         return true;
     m_line.spend(count);
-    const QByteArray bytes = m_outgoing.left(count);
+    const int piece =
+        m_options.frameByFrame && streaming() ? DeviceFrames::PressureFrameLength : count;
+    for (int at = 0; at < count; at += piece) {
+        const QByteArray bytes = m_outgoing.mid(at, std::min(piece, count - at));
+        qsizetype written = 0;
+        const bool sound = m_pty.write(bytes, error, &written);
+        if (m_log && written > 0)
+            m_log->sent(bytes.left(written));
+        if (!sound)
+            return false;
+    }
     m_outgoing.remove(0, count);
-    qsizetype written = 0;
-    const bool sound = m_pty.write(bytes, error, &written);
-    if (m_log && written > 0)
-        m_log->sent(bytes.left(written));
-    return sound;
+    return true;
+}
+
+bool DeviceSimulator::streaming() const
+{
+    return m_speed == B57600 && !m_options.faults.silent;
+}
+
+std::chrono::nanoseconds DeviceSimulator::nextTurnIn() const
+{
+    if (!m_options.frameByFrame || !streaming())
+        return TurnTime;
+    return std::min<std::chrono::nanoseconds>(m_line.timeUntil(DeviceFrames::PressureFrameLength),
+                                              TurnTime);
 }
 
 void DeviceSimulator::followLineSpeed()

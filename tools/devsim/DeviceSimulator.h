@@ -48,6 +48,10 @@ private:
     void followLineSpeed();
     void queueNoise();
     void streamPressure(Clock::time_point now);
+    bool streaming() const;
+    // Until the next turn: a fixed short wait, or in frame-by-frame delivery the time
+    // until the line can carry the next frame.
+    std::chrono::nanoseconds nextTurnIn() const;
     bool writeDump(QString& error);
     // Writes the dump on the way out; a dump that fails turns the status into a failure.
     int finish(int status);

@@ -28,3 +28,13 @@ void LinePacer::spend(int bytes)
 {
     m_credit = std::max(m_credit - bytes, 0.0);
 }
+
+std::chrono::nanoseconds LinePacer::timeUntil(int bytes) const
+{
+    if (m_credit >= bytes)
+        return std::chrono::nanoseconds(0);
+    if (m_rate <= 0.0)
+        return std::chrono::nanoseconds::max();
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+        std::chrono::duration<double>((bytes - m_credit) / m_rate));
+}

@@ -19,6 +19,8 @@ public:
     // Whole bytes that may go out now.
     int allowance() const { return static_cast<int>(m_credit); }
     void spend(int bytes);
+    // How long until the budget holds this many bytes; zero when it does already.
+    std::chrono::nanoseconds timeUntil(int bytes) const;
     int burstLimit() const { return static_cast<int>(m_burst); }
 
     // A line of 8 data bits, no parity and one stop bit carries ten bits per byte.

@@ -50,6 +50,10 @@ const std::vector<OptionGroup>& optionGroups()
              {"peak", "PSI", "Pressure at the height of a stroke (base..255, default 75)."},
              {"period", "SECONDS", "Time from one stroke to the next (default 2)."},
              {"noise", "PSI", "Largest random deviation of a reading (default 1)."},
+             {"frame-by-frame", "",
+              "Write every pressure frame on its own as the line  "
+              "finishes the one before (1152 writes a second),  "
+              "instead of all the frames of a 5 ms turn at once."},
          }},
         {"Faults",
          {
@@ -271,6 +275,7 @@ std::optional<SimOptions> SimOptions::parse(const QStringList& arguments, QStrin
         options.seed = static_cast<std::uint32_t>(seed);
     options.faults.duplicateAcks = parser.isSet(QStringLiteral("duplicate-acks"));
     options.faults.silent = parser.isSet(QStringLiteral("silent"));
+    options.frameByFrame = parser.isSet(QStringLiteral("frame-by-frame"));
     return options;
 }
 

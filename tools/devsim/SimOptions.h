@@ -19,6 +19,10 @@ struct SimOptions
     QString dumpPath;
     bool dumpOnWrite = false;
     PressureShape pressure;
+    // The live stream leaves in one write per pressure frame, timed to the line's rate, as
+    // a UART that hands each frame over on its own does; by default a turn writes what the
+    // line carried since the last one.
+    bool frameByFrame = false;
     FaultSettings faults;
     std::optional<std::uint32_t> seed;
     QString logPath; // the traffic log, from the device's side

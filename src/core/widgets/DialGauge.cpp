@@ -121,8 +121,12 @@ void DialGauge::setNeedleValue(double value)
     value = std::clamp(value, ScaleMinimum, ScaleMaximum);
     if (value == m_needle)
         return;
+    // Only the needle moves: what it covered and will cover is redrawn. The area grows
+    // until the next paint, so it stays one rectangle, which the face is copied into fast.
+    const Face f = face();
+    m_needleArea |= needleArea(f, m_needle) | needleArea(f, value);
     m_needle = value;
-    update();
+    update(m_needleArea);
     Q_EMIT needleValueChanged(m_needle);
     QAccessibleValueChangeEvent event(this, m_needle);
     QAccessible::updateAccessibility(&event);
@@ -146,6 +150,7 @@ void DialGauge::setWindowLow(int value)
 
 void DialGauge::notifyWindowChanged()
 {
+    m_face = QPixmap();
     update();
     QAccessibleEvent event(this, QAccessible::DescriptionChanged);
     QAccessible::updateAccessibility(&event);
@@ -243,25 +248,24 @@ double DialGauge::valueAt(const QPointF& position) const
     return ScaleMinimum + (ScaleMaximum - ScaleMinimum) * along / f.span;
 }
 
+QRect DialGauge::needleArea(const Face& f, double value)
+{
+    const double angle = angleFor(f, value);
+    const QRectF line(polar(f.centre, -f.radius * 0.08, angle),
+                      polar(f.centre, f.needleLength, angle));
+    // The line passes the hub's centre; the round cap, the hub and a pixel of antialiasing.
+    const double reach = std::max(f.needleWidth / 2.0, f.hub) + 2.0;
+    return line.normalized().adjusted(-reach, -reach, reach, reach).toAlignedRect();
+}
+
 void DialGauge::paintEvent(QPaintEvent*)
 {
+    m_needleArea = QRect();
     const Face f = face();
     QPainter painter(this);
     painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
     const QColor ink = palette().color(QPalette::WindowText);
 
-    if (windowShown()) {
-        const double bandRadius = f.radius - f.stroke - f.tickLength / 2.0;
-        const QRectF bandRect(f.centre.x() - bandRadius, f.centre.y() - bandRadius, 2 * bandRadius,
-                              2 * bandRadius);
-        const double from = angleFor(f, m_windowLow);
-        // A window that has not opened beyond a single value still gets a visible mark.
-        const double to = std::min(angleFor(f, m_windowHigh), from - 1.5);
-        painter.setPen(QPen(QColor(255, 150, 0, 190), f.tickLength, Qt::SolidLine, Qt::FlatCap));
-        painter.drawArc(bandRect, qRound(from * 16), qRound((to - from) * 16));
-    }
-
-    // The band lies under the scale, which is drawn over it from the cached face.
     painter.drawPixmap(0, 0, cachedFace(f));
 
     const double angle = angleFor(f, m_needle);
@@ -298,6 +302,18 @@ const QPixmap& DialGauge::cachedFace(const Face& f)
 
 void DialGauge::drawFace(QPainter& painter, const Face& f) const
 {
+    // The band lies under the scale.
+    if (windowShown()) {
+        const double bandRadius = f.radius - f.stroke - f.tickLength / 2.0;
+        const QRectF bandRect(f.centre.x() - bandRadius, f.centre.y() - bandRadius, 2 * bandRadius,
+                              2 * bandRadius);
+        const double from = angleFor(f, m_windowLow);
+        // A window that has not opened beyond a single value still gets a visible mark.
+        const double to = std::min(angleFor(f, m_windowHigh), from - 1.5);
+        painter.setPen(QPen(QColor(255, 150, 0, 190), f.tickLength, Qt::SolidLine, Qt::FlatCap));
+        painter.drawArc(bandRect, qRound(from * 16), qRound((to - from) * 16));
+    }
+
     const QColor ink = palette().color(QPalette::WindowText);
     const double scaleRadius = f.radius - f.stroke / 2.0;
     const QRectF scaleRect(f.centre.x() - scaleRadius, f.centre.y() - scaleRadius, 2 * scaleRadius,

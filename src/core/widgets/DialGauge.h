@@ -91,13 +91,17 @@ private:
 
     Face face() const;
     static double angleFor(const Face& face, double value);
+    // What the needle at this value and the hub cover.
+    static QRect needleArea(const Face& face, double value);
     void notifyWindowChanged();
     // What a press at this point takes hold of: the needle, the scale's band or nothing.
     Grip gripAt(const QPointF& position) const;
     // A drag sets the needle to the pointer, once the pointer has left the press point.
     void followPointer(const QPointF& position);
-    // The scale, its numbers and the caption change only with the size, caption, font or
-    // palette, so they are drawn once into a pixmap; each paint adds the band and needle.
+    // The band, the scale, its numbers and the caption change only with the pressure window,
+    // size, caption, font or palette, so they are drawn once into a pixmap; each paint adds
+    // the needle. An antialiased shape as long as the band is filled on Qt's pooled threads,
+    // which costs more in waking them than the drawing itself.
     const QPixmap& cachedFace(const Face& f);
     void drawFace(QPainter& painter, const Face& f) const;
 
@@ -110,4 +114,6 @@ private:
     bool m_movedSincePress = false;
     QPointF m_pressPosition;
     QPixmap m_face;
+    // Where the needle has moved since the last paint.
+    QRect m_needleArea;
 };

@@ -3,9 +3,18 @@
 #include "PortFailure.h"
 #include "SerialError.h"
 
+#include <QSocketNotifier>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <limits>
 #include <utility>
+
+#ifdef Q_OS_LINUX
+#include <termios.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -140,6 +149,7 @@ void QSerialPortLink::setPortOpen(bool open)
     }
     try {
         applySettings();
+        applyReadThreshold();
     } catch (...) {
         closePort();
         throw;
@@ -149,15 +159,22 @@ void QSerialPortLink::setPortOpen(bool open)
 int QSerialPortLink::inBufferCount()
 {
     requireOpen();
-    // Ticks return to the event loop, whose read notifier has already buffered every byte.
-    const qint64 waiting = m_serial.bytesAvailable();
+    // Ticks return to the event loop, whose read notifier has already buffered every byte
+    // that woke it.
+    collectWaiting();
+    const qint64 waiting = m_collected.size() + m_serial.bytesAvailable();
     return static_cast<int>(std::min<qint64>(waiting, std::numeric_limits<int>::max()));
 }
 
 QByteArray QSerialPortLink::input()
 {
     requireOpen();
-    return m_serial.readAll();
+    // Nothing more is taken from the driver here: the batch is what the count announced.
+    // Reading an empty port would start its notifier again.
+    QByteArray batch = std::exchange(m_collected, {});
+    if (m_serial.bytesAvailable() > 0)
+        batch += m_serial.readAll();
+    return batch;
 }
 
 void QSerialPortLink::output(const QByteArray& bytes)
@@ -176,6 +193,86 @@ void QSerialPortLink::output(const QByteArray& bytes)
     // out from the event loop.
     m_serial.flush();
     requireOpen();
+}
+
+void QSerialPortLink::setReadThreshold(int bytes)
+{
+    m_readThreshold = std::max(bytes, 1);
+    if (!m_serial.isOpen() || m_appliedThreshold == m_readThreshold)
+        return;
+    // What arrived while no notifier watched the line is taken now, as the port's notifier
+    // would have done: this tick sees it, and before anything that arrives later.
+    collectWaiting();
+    applyReadThreshold();
+}
+
+void QSerialPortLink::applyReadThreshold()
+{
+#ifdef Q_OS_LINUX
+    // In non-canonical mode with VTIME 0, poll reports the line readable once VMIN bytes
+    // wait, and a non-blocking read returns whatever waits, fails with EAGAIN when nothing
+    // does and returns 0 only at a hang-up. VMIN 0 is the port's own setting, under which
+    // an empty line also reads as 0 bytes.
+    constexpr int MostBytes = std::numeric_limits<cc_t>::max();
+    termios line{};
+    const int descriptor = static_cast<int>(m_serial.handle());
+    bool applied = ::tcgetattr(descriptor, &line) == 0;
+    if (applied) {
+        line.c_cc[VMIN] =
+            static_cast<cc_t>(m_readThreshold > 1 ? std::min(m_readThreshold, MostBytes) : 0);
+        line.c_cc[VTIME] = 0;
+        applied = ::tcsetattr(descriptor, TCSANOW, &line) == 0;
+    }
+    if (!applied) {
+        fail(QStringLiteral("cannot set the read threshold of serial port %1: %2")
+                 .arg(m_openDevice, QString::fromLocal8Bit(std::strerror(errno))));
+    }
+    m_appliedThreshold = m_readThreshold;
+    // Whatever VMIN says, every byte that arrives wakes a process polling the line inside
+    // the kernel, at each frame of a stream. Above a threshold of 1 the port's notifier
+    // therefore leaves the line alone and each tick reads it instead.
+    if (QSocketNotifier* notifier = readNotifier())
+        notifier->setEnabled(m_appliedThreshold <= 1);
+#endif
+}
+
+QSocketNotifier* QSerialPortLink::readNotifier() const
+{
+    const auto notifiers = m_serial.findChildren<QSocketNotifier*>(Qt::FindDirectChildrenOnly);
+    for (QSocketNotifier* notifier : notifiers) {
+        if (notifier->type() == QSocketNotifier::Read)
+            return notifier;
+    }
+    return nullptr;
+}
+
+void QSerialPortLink::collectWaiting()
+{
+#ifdef Q_OS_LINUX
+    if (m_appliedThreshold <= 1)
+        return;
+    // What the port buffered came first. Reading it starts its notifier again.
+    if (m_serial.bytesAvailable() > 0) {
+        m_collected += m_serial.readAll();
+        if (QSocketNotifier* notifier = readNotifier())
+            notifier->setEnabled(false);
+    }
+    char chunk[4096];
+    for (;;) {
+        const ssize_t got = ::read(static_cast<int>(m_serial.handle()), chunk, sizeof chunk);
+        if (got < 0 && (errno == EAGAIN || errno == EINTR))
+            return;
+        if (got <= 0) {
+            loseDevice(QStringLiteral("read error"),
+                       got == 0 ? QStringLiteral("the line hung up")
+                                : QString::fromLocal8Bit(std::strerror(errno)));
+            throwPendingError();
+        }
+        m_collected.append(chunk, got);
+        if (got < static_cast<ssize_t>(sizeof chunk))
+            return;
+    }
+#endif
 }
 
 void QSerialPortLink::requireOpen()
@@ -212,6 +309,8 @@ void QSerialPortLink::applySettings()
 void QSerialPortLink::closePort()
 {
     m_applied.reset();
+    m_appliedThreshold = 1;
+    m_collected.clear();
     if (!m_serial.isOpen())
         return;
     m_closing = true;
@@ -230,10 +329,14 @@ void QSerialPortLink::onError(QSerialPort::SerialPortError error)
         return;
     // A device that has gone away keeps reporting read errors for as long as it stays
     // open, many thousand times a second: close it at the first one.
+    loseDevice(failureKind(error), m_serial.errorString());
+}
+
+void QSerialPortLink::loseDevice(const QString& kind, const QString& reason)
+{
     ++m_deviceFailures;
-    const QString reason = m_serial.errorString();
     m_pendingError.emplace(QStringLiteral("serial port %1 stopped working (%2: %3)")
-                               .arg(m_openDevice, failureKind(error), reason)
+                               .arg(m_openDevice, kind, reason)
                                .toStdString(),
                            lostLineCause(m_openDevice, reason));
     closePort();

@@ -9,6 +9,8 @@
 
 #include <optional>
 
+class QSocketNotifier;
+
 // The serial line on a real port, through QSerialPort. Polled by the communication
 // cycle; every failure throws SerialError.
 //
@@ -33,6 +35,7 @@ public:
     int inBufferCount() override;
     QByteArray input() override;
     void output(const QByteArray& bytes) override;
+    void setReadThreshold(int bytes) override;
 
     // How many failures of an open port were handled; one per lost device, however
     // often the device keeps failing.
@@ -40,6 +43,13 @@ public:
 
 private:
     void applySettings();
+    void applyReadThreshold();
+    QSocketNotifier* readNotifier() const;
+    // Above a threshold of 1 nothing reads the line between ticks: the tick takes every
+    // waiting byte from the driver itself.
+    void collectWaiting();
+    // The open port's device failed: closes it and keeps the failure for the next operation.
+    void loseDevice(const QString& kind, const QString& reason);
     void onError(QSerialPort::SerialPortError error);
     void closePort();
     void requireOpen();
@@ -58,5 +68,10 @@ private:
     // A failure of the open port, thrown once by the next operation.
     std::optional<SerialError> m_pendingError;
     int m_deviceFailures = 0;
+    int m_readThreshold = 1;
+    // What the open device has; a port opens with the driver waking it at every byte.
+    int m_appliedThreshold = 1;
+    // Bytes a tick took from the driver, older than any the port has buffered since.
+    QByteArray m_collected;
     bool m_closing = false;
 };
