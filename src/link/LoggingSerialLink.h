@@ -24,6 +24,7 @@ public:
     int inBufferCount() override;
     QByteArray input() override;
     void output(const QByteArray& bytes) override;
+    void setReadThreshold(int bytes) override { m_link->setReadThreshold(bytes); }
 
 private:
     template <typename Call> auto logged(Call&& call);
