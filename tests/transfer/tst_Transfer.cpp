@@ -92,11 +92,6 @@ private Q_SLOTS:
         QTest::addColumn<Parameter>("parameter");
         QTest::addColumn<QByteArray>("batch");
         QTest::addColumn<int>("value");
-        QTest::newRow("stale reply of the previous step dropped")
-            << 2 << P::ActualCount
-            << DeviceFrames::readReply(P::WarningCountSP, 4501) +
-                   DeviceFrames::readReply(P::ActualCount, 1235)
-            << 1235;
         QTest::newRow("last step takes address 7, not a late address 9")
             << 8 << P::DynamicFaultCount
             << DeviceFrames::readReply(P::StaticFaultCount, 4) +
@@ -148,9 +143,6 @@ private Q_SLOTS:
         row("noise repeats the row", 2, "12 34 56 78", 2, "Writing Count");
         row("duplicate acks advance one row only", 5, "80 04 E0 9C 80 04 E0 9C", 6,
             "Writing Dynamic SP");
-        row("duplicate acks on the last row complete", 8, "80 04 E0 9C 80 04 E0 9C", -1,
-            "Download Complete");
-        row("row beyond nine completes", 12, "00 00 00 00", -1, "Download Complete");
         row("value too wide for its frame", 3, "80 04 E0 9C", 4, "");
     }
 
