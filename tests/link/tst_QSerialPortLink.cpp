@@ -215,15 +215,24 @@ private slots:
         QCOMPARE(link.input(), bytes);
     }
 
-    // Above a threshold of one only the tick reads the line, still every byte, and finds a
-    // hang-up; back at one, a four-byte acknowledgement wakes the event loop again.
-    void readThreshold_tickCountsEveryByte_oneWakesForAnAcknowledgement()
+    // Above a threshold of one only the tick reads the line, still every byte in order, and
+    // finds a hang-up; back at one, a four-byte acknowledgement wakes the event loop again.
+    void readThreshold_tickCountsEveryByteInOrder_oneWakesForAnAcknowledgement()
     {
         QSerialPortLink& link = *m_link;
         const QByteArray frame = hexBytes("80 05 D0 2A 81");
         QString error;
-        link.setReadThreshold(64);
         link.setPortOpen(true);
+        QVERIFY(m_device->write(frame.left(1), error));
+        QTRY_COMPARE_WITH_TIMEOUT(link.inBufferCount(), 1, Deadline);
+        QCOMPARE(link.input(), frame.left(1));
+        // A byte the port took in before the threshold rose is older than what follows.
+        QVERIFY(m_device->write(frame.left(1), error));
+        QTRY_COMPARE_WITH_TIMEOUT(link.inBufferCount(), 1, Deadline);
+        link.setReadThreshold(64);
+        QVERIFY(m_device->write(frame.mid(1), error));
+        QTRY_COMPARE_WITH_TIMEOUT(link.inBufferCount(), 5, Deadline);
+        QCOMPARE(link.input(), frame);
         QVERIFY(m_device->write(frame, error));
         QTRY_COMPARE_WITH_TIMEOUT(link.inBufferCount(), 5, Deadline);
         link.setReadThreshold(1);
