@@ -10,8 +10,6 @@ namespace {
 
 // A stalled timer cannot grow the buffer past this; about a minute of the live stream.
 constexpr qsizetype MostBuffered = 1024 * 1024;
-constexpr qint64 Megabyte = 1024 * 1024;
-constexpr qint64 MostMegabytes = 1024 * 1024;
 
 const char* kindText(TrafficLog::Kind kind)
 {

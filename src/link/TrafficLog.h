@@ -31,7 +31,10 @@ public:
         Error
     };
 
-    static constexpr qint64 DefaultMaxBytes = qint64(20) * 1024 * 1024;
+    static constexpr qint64 Megabyte = 1024 * 1024;
+    static constexpr qint64 DefaultMaxBytes = 20 * Megabyte;
+    // The largest cap --log-max-mb takes, in megabytes.
+    static constexpr qint64 MostMegabytes = 1024 * 1024;
     static constexpr int FlushInterval = 1000; // milliseconds
 
     // Appends to the file; isOpen() tells whether that worked.

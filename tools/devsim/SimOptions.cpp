@@ -232,7 +232,7 @@ std::optional<SimOptions> SimOptions::parse(const QStringList& arguments, QStrin
     double delay = options.faults.delayMs;
     double hangupAfter = 0.0;
     double seed = 0.0;
-    double logMegabytes = double(options.logMaxBytes) / (1024 * 1024);
+    double logMegabytes = double(options.logMaxBytes) / TrafficLog::Megabyte;
     const NumberOption numbers[] = {
         {"base", 0, 255, &options.pressure.base},
         {"peak", 0, 255, &options.pressure.peak},
@@ -244,7 +244,7 @@ std::optional<SimOptions> SimOptions::parse(const QStringList& arguments, QStrin
         {"delay", 0, 60000, &delay},
         {"hangup-after", 0.01, 86400, &hangupAfter},
         {"seed", 0, 4294967295.0, &seed},
-        {"log-max-mb", 1, 1048576, &logMegabytes},
+        {"log-max-mb", 1, double(TrafficLog::MostMegabytes), &logMegabytes},
     };
     for (const NumberOption& option : numbers) {
         if (!parser.isSet(QLatin1String(option.name)))
@@ -267,7 +267,7 @@ std::optional<SimOptions> SimOptions::parse(const QStringList& arguments, QStrin
             return std::nullopt;
         }
     }
-    options.logMaxBytes = static_cast<qint64>(logMegabytes) * 1024 * 1024;
+    options.logMaxBytes = static_cast<qint64>(logMegabytes) * TrafficLog::Megabyte;
     options.faults.delayMs = static_cast<int>(delay);
     if (parser.isSet(QStringLiteral("hangup-after")))
         options.faults.hangupAfterSeconds = hangupAfter;
