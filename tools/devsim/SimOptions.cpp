@@ -1,6 +1,7 @@
 #include "SimOptions.h"
 
 #include <QCommandLineParser>
+#include <QLocale>
 
 #include <cmath>
 #include <utility>
@@ -104,9 +105,8 @@ std::optional<double> number(const QCommandLineParser& parser, const char* name,
     if (!ok || !std::isfinite(value) || value < low || value > high) {
         error = QStringLiteral("%1 takes a number from %2 to %3, not '%4'")
                     .arg(dashed(name))
-                    .arg(low)
-                    .arg(high)
-                    .arg(text);
+                    .arg(QString::number(low, 'g', QLocale::FloatingPointShortest),
+                         QString::number(high, 'g', QLocale::FloatingPointShortest), text);
         return std::nullopt;
     }
     return value;
