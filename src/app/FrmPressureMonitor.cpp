@@ -6,13 +6,15 @@
 #include "DialGauge.h"
 #include "ElidedLabel.h"
 #include "FrmFileBrowse.h"
-#include "ModVars.h"
+#include "ParamFileOperations.h"
 #include "ParameterSync.h"
 #include "SpreadGrid.h"
 
 #include <QActionGroup>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QCursor>
+#include <QGuiApplication>
 #include <QGroupBox>
 #include <QInputDialog>
 #include <QKeyEvent>
@@ -490,24 +492,47 @@ void FrmPressureMonitor::GaugeDynamicTrip_MouseUp()
 
 void FrmPressureMonitor::CmdOpen_Click()
 {
-    ModVars.FileAction = 0;
-    showFileBrowse();
+    showFileBrowse(FileAction::ReadFile);
 }
 
 void FrmPressureMonitor::CmdSave_Click()
 {
-    ModVars.FileAction = 1;
-    showFileBrowse();
+    showFileBrowse(FileAction::SaveFile);
 }
 
-void FrmPressureMonitor::showFileBrowse()
+void FrmPressureMonitor::showFileBrowse(FileAction action)
 {
-    if (!m_fileBrowse)
-        m_fileBrowse = new FrmFileBrowse(this, m_messages);
+    if (!m_fileBrowse) {
+        m_fileBrowse = new FrmFileBrowse(this, action);
+        connect(m_fileBrowse, &FrmFileBrowse::fileChosen, this, &FrmPressureMonitor::runFileAction);
+    }
+    m_fileBrowse->setFileAction(action);
     m_fileBrowse->show();
     m_fileBrowse->raise();
     m_fileBrowse->activateWindow();
     setWindowState(windowState() | Qt::WindowMinimized);
+}
+
+void FrmPressureMonitor::runFileAction(const QString& path, const QString& chosenName)
+{
+    ModVars.ParamFileName = path;
+    ParamFileOperations operations(ModVars, m_messages, m_fileBrowse->mapper());
+    operations.setChosenName(chosenName);
+    operations.setBusyPointer([](bool busy) {
+        if (busy)
+            QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+        else
+            QGuiApplication::restoreOverrideCursor();
+    });
+    if (m_fileBrowse->fileAction() == FileAction::SaveFile) {
+        operations.CheckSavePath();
+        return;
+    }
+    operations.ReadParamFile();
+    // Shown whatever the window's state: the restore that follows redraws only a window
+    // that was still minimised.
+    RefreshGrid();
+    RefreshTripNeedles();
 }
 
 void FrmPressureMonitor::CmdExit_Click()

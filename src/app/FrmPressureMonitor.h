@@ -5,6 +5,7 @@
 #include "CommView.h"
 #include "FrmFileBrowse.h"
 #include "MessageBoxes.h"
+#include "ModVars.h"
 #include "PortNames.h"
 #include "SerialLink.h"
 
@@ -54,6 +55,10 @@ public:
     void RefreshGrid() override;
     void RefreshTripNeedles() override;
     void showDeviceValues(const ParameterSet& device) override;
+
+    // The program's parameter set, shown in the grid and the trip dials, handed to the
+    // cycle, the file operations and Auto Cal.
+    ParameterModule ModVars;
 
     // The controls, by their names, for the parts of the program that drive them.
     DialGauge* GaugePressure;
@@ -112,7 +117,9 @@ private:
     void setTabOrder();
     void Form_Load();
     void Form_Resize();
-    void showFileBrowse();
+    void showFileBrowse(FileAction action);
+    // OK in the file dialog: the read or save runs here, and a read is shown at once.
+    void runFileAction(const QString& path, const QString& chosenName);
     void releasePort();
 
     std::unique_ptr<SerialLink> m_port;

@@ -1,7 +1,5 @@
 #include "ModVars.h"
 
-ModVarsModule ModVars;
-
 std::int32_t ParameterSet::value(Parameter p) const
 {
     switch (p) {

@@ -44,15 +44,13 @@ struct ParameterSet
 // True for the parameters held in 16 bits (the three trip pressures and the timer).
 bool isSixteenBit(Parameter p);
 
-// The program-wide parameter set and the file state shared with the file dialog.
-struct ModVarsModule : ParameterSet
+// The nine values with the file state of the parameter-file operations: a plain value that
+// is handed by reference. The window owns the program's one, ModVars, for the whole run; the
+// command line owns one per device.
+struct ParameterModule : ParameterSet
 {
+    // The parameter file being read or saved, upper-cased, and its part after the last
+    // backslash.
     QString ParamFileName;
     QString ParamFileTitle;
-    std::int16_t FileAction = 0; // 0 reads a parameter file, 1 saves one
-
-    // Puts everything back to the start state: all zero, both names empty.
-    void reset() { *this = ModVarsModule{}; }
 };
-
-extern ModVarsModule ModVars;

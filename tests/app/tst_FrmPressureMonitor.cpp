@@ -95,7 +95,7 @@ class TestFrmPressureMonitor : public QObject
     template <typename T> T* control(const char* name) const
     {
         T* found = browse()->findChild<T*>(QString::fromLatin1(name));
-        Q_ASSERT(found);
+        QTEST_ASSERT(found);
         return found;
     }
 
@@ -161,7 +161,6 @@ private Q_SLOTS:
         m_startFolder = QDir::currentPath();
         QVERIFY(QDir::setCurrent(m_tree->filePath(u"Data"_s)));
         m_dosData = PathRules::folderText(DosPathMapper().toDos(QDir::currentPath())).toUpper();
-        ModVars.reset();
         m_messages = {};
         auto port = std::make_unique<FakeSerialLink>();
         m_port = port.get();
@@ -235,7 +234,7 @@ private Q_SLOTS:
         m_port->failOpen = cause == u"open";
         if (cause == u"download") {
             connectAndUpload();
-            ModVars.StaticTripTimer = 300;
+            m_window->ModVars.StaticTripTimer = 300;
             QTest::mouseClick(w.CmdDownload, Qt::LeftButton);
             QCOMPARE(connectControls(), QList<bool>(3, false));
             m_port->feed(hexBytes("80 05 D0 0A A1"));
@@ -373,7 +372,7 @@ private Q_SLOTS:
         QFETCH(QString, cells);
         QFETCH(QList<double>, needles);
         FrmPressureMonitor& w = *m_window;
-        static_cast<ParameterSet&>(ModVars) = ParameterSet{1, 2, 9, 5, 12, 5, 5, 8, 7};
+        static_cast<ParameterSet&>(m_window->ModVars) = ParameterSet{1, 2, 9, 5, 12, 5, 5, 8, 7};
         w.RefreshGrid();
         w.RefreshTripNeedles();
         w.commState().MaxPressure = 60;
@@ -392,8 +391,8 @@ private Q_SLOTS:
             QVERIFY(w.CmdAutoSet->hasFocus());
         } else {
             w.setWindowState(Qt::WindowMinimized);
-            ModVars.CountTripSP = 61;
-            ModVars.ShutDownCountSP = 777;
+            m_window->ModVars.CountTripSP = 61;
+            m_window->ModVars.ShutDownCountSP = 777;
             w.setWindowState(Qt::WindowNoState);
         }
         QCOMPARE(this->cells().join(u' '), cells);
@@ -413,11 +412,17 @@ private Q_SLOTS:
         QTest::addColumn<int>("typeSteps");
         QTest::addColumn<QStringList>("files");
         QTest::addColumn<QString>("typed");
+        // The user may bring the main window back by hand while the dialog is up.
+        QTest::addColumn<bool>("windowBack");
         QTest::newRow("Open File, PRS")
-            << false << 1 << QStringList{"press1.prs"} << u"press1.prs"_s;
-        QTest::newRow("Save File, TXT") << true << 2 << QStringList{"notes.TXT"} << u"new1"_s;
+            << false << 1 << QStringList{"press1.prs"} << u"press1.prs"_s << false;
+        QTest::newRow("Open File, main window clicked back")
+            << false << 1 << QStringList{"press1.prs"} << u"press1.prs"_s << true;
+        QTest::newRow("Save File, TXT")
+            << true << 2 << QStringList{"notes.TXT"} << u"new1"_s << false;
         QTest::newRow("Save File, all")
-            << true << 3 << QStringList{"notes.TXT", "other.dat", "press1.prs"} << u"new1"_s;
+            << true << 3 << QStringList{"notes.TXT", "other.dat", "press1.prs"} << u"new1"_s
+            << true;
     }
 
     void openOrSave_dialogOverTheMinimisedWindow_okayRunsTheOperation()
@@ -426,7 +431,8 @@ private Q_SLOTS:
         QFETCH(int, typeSteps);
         QFETCH(QStringList, files);
         QFETCH(QString, typed);
-        ModVars.ShutDownCountSP = 7;
+        QFETCH(bool, windowBack);
+        m_window->ModVars.ShutDownCountSP = 7;
         QVERIFY(openBrowser(save));
         QTRY_COMPARE_WITH_TIMEOUT(browse()->windowTitle(), save ? u"Save File"_s : u"Read File"_s,
                                   Deadline);
@@ -450,12 +456,23 @@ private Q_SLOTS:
         QCOMPARE(nameBox()->cursorPosition(), nameBox()->text().size());
 
         nameBox()->setText(m_dosData.toLower() + typed);
+        if (windowBack)
+            m_window->setWindowState(Qt::WindowNoState);
         QTest::mouseClick(control<QPushButton>("CmdOkay"), Qt::LeftButton);
-        QVERIFY(ModVars.ParamFileName.startsWith((m_dosData + typed).toUpper()));
+        QVERIFY(m_window->ModVars.ParamFileName.startsWith((m_dosData + typed).toUpper()));
         QCOMPARE(m_messages.texts,
                  QStringList{save ? u"File Save Complete."_s : u"File Access Complete...."_s});
-        QCOMPARE(m_window->SpdEEPROM->cellText(1), save ? u"7"_s : u"5000"_s);
         QCOMPARE(QFile::exists(m_tree->filePath(u"Data/NEW1.PRS"_s)), save);
+        // An edit of one cell takes the other eight back as the grid shows them.
+        QVERIFY(m_window->SpdEEPROM->enterText(3, u"1"_s));
+        ParameterSet expected = exampleValues();
+        if (save)
+            expected = ParameterSet{7, 0, 0, 0, 0, 0, 0, 0, 0};
+        expected.ActualCount = 1;
+        QCOMPARE(static_cast<ParameterSet&>(m_window->ModVars), expected);
+        QCOMPARE(tripNeedles(),
+                 (QList<double>{double(expected.StaticTripSP), double(expected.CountTripSP),
+                                double(expected.DynamicTripSP)}));
         QVERIFY(!(m_window->windowState() & Qt::WindowMinimized));
         QTRY_VERIFY_WITH_TIMEOUT(!browse(), Deadline);
     }
@@ -532,7 +549,8 @@ private Q_SLOTS:
                           u"the list or type its name exactly as listed."_s
                  : save ? u"File Save Complete."_s
                         : u"File Access Complete...."_s);
-        QCOMPARE(static_cast<ParameterSet&>(ModVars), !save && at >= 0 ? held[at] : ParameterSet{});
+        QCOMPARE(static_cast<ParameterSet&>(m_window->ModVars),
+                 !save && at >= 0 ? held[at] : ParameterSet{});
         if (save && at >= 0)
             files[at] = ParamFileFormat::contents({}, m_dosData + "PRESS1.PRS");
         for (int i = 0; i < 2; ++i)
@@ -560,7 +578,7 @@ private Q_SLOTS:
         QTest::keyClick(list, Qt::Key_Down);
         QTest::keyClick(list, Qt::Key_Return);
         QCOMPARE(m_messages.texts, QStringList{"File Access Complete...."});
-        QCOMPARE(ModVars.ParamFileName, m_dosData + "PRESS1.PRS");
+        QCOMPARE(m_window->ModVars.ParamFileName, m_dosData + "PRESS1.PRS");
     }
 
     // Leaving during a download asks first, No the default; at other times nothing is asked.
@@ -611,7 +629,7 @@ private Q_SLOTS:
         QCOMPARE(grid.item(3, SpreadGrid::ValueColumn)->toolTip(), u"0 to 99\nDevice holds 45"_s);
         grid.enterText(4, u"45"_s);
         QCOMPARE(marked(), QList<int>());
-        ModVars.DynamicFaultCount = 2;
+        m_window->ModVars.DynamicFaultCount = 2;
         m_window->setWindowState(Qt::WindowMinimized);
         m_window->setWindowState(Qt::WindowNoState);
         QCOMPARE(marked(), QList{9});

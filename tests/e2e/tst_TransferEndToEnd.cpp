@@ -68,13 +68,12 @@ private Q_SLOTS:
         PortNames names;
         names.setOverride(1, port);
         RecordingMessageBoxes messages;
-        ModVars.reset();
         FrmPressureMonitor w(std::make_unique<QSerialPortLink>(names), messages);
         w.show();
 
         QTest::mouseClick(w.CmdConnect, Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(w.LblStatus->text().startsWith(u"Pressure = "_s), Deadline);
-        QCOMPARE(static_cast<const ParameterSet&>(ModVars), memory);
+        QCOMPARE(static_cast<const ParameterSet&>(w.ModVars), memory);
         // A whole stroke opens the pressure window that Auto Cal works from; the stream may
         // begin at any point of a stroke, near its top too.
         QTRY_VERIFY_WITH_TIMEOUT(w.commState().MaxPressure >= 72 && w.commState().MinPressure <= 23,
@@ -84,7 +83,7 @@ private Q_SLOTS:
         QVERIFY(w.SpdEEPROM->enterText(2, u"3456789"_s));
         QVERIFY(w.SpdEEPROM->enterText(5, u"17"_s));
         QTest::mouseClick(w.CmdAutoSet, Qt::LeftButton);
-        const ParameterSet written = ModVars;
+        const ParameterSet written = w.ModVars;
         for (int i = 0; i < ParameterCount; ++i)
             QVERIFY(written.value(Parameter(i)) != memory.value(Parameter(i)));
 

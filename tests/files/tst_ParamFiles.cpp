@@ -88,7 +88,7 @@ class ParamFilesTest : public QObject
     RecordingMessageBoxes m_messages;
     QStringList& m_log = m_messages.texts;
     DosPathMapper m_mapper;
-    ModVarsModule m_vars;
+    ParameterModule m_vars;
     std::unique_ptr<ParamFileOperations> m_operations;
 
     QString host(const QString& relative) const { return m_tree->filePath(relative); }
@@ -132,7 +132,7 @@ private slots:
             QVERIFY(writeFile(host(QString::fromLatin1(file)), "old contents"));
         m_dosRoot = PathRules::folderText(m_mapper.toDos(m_tree->path())).toUpper();
         m_messages = {};
-        m_vars.reset();
+        m_vars = {};
         static_cast<ParameterSet&>(m_vars) = exampleValues();
         m_operations = std::make_unique<ParamFileOperations>(m_vars, m_messages, m_mapper);
         m_operations->setBusyPointer(

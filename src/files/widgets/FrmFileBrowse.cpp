@@ -1,9 +1,6 @@
 #include "FrmFileBrowse.h"
 
 #include "CompactFont.h"
-
-#include "ModVars.h"
-#include "ParamFileOperations.h"
 #include "PathRules.h"
 
 #include <QApplication>
@@ -35,10 +32,10 @@ constexpr int FolderPathRole = Qt::UserRole;
 
 } // namespace
 
-FrmFileBrowse::FrmFileBrowse(QWidget* mainWindow, MessageBoxes& messages)
+FrmFileBrowse::FrmFileBrowse(QWidget* mainWindow, FileAction action)
     : QWidget(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      m_mainWindow(mainWindow), m_messages(messages), m_mapper(DosPathMapper::forThisHost())
+      m_mainWindow(mainWindow), m_action(action), m_mapper(DosPathMapper::forThisHost())
 {
     setObjectName(QStringLiteral("FrmFileBrowse"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -209,8 +206,8 @@ void FrmFileBrowse::Form_Activate()
     TxtFileName->setFocus();
     TxtFileName->setText(folderText().toUpper());
     TxtFileName->setCursorPosition(int(TxtFileName->text().size()));
-    setWindowTitle(ModVars.FileAction == 1 ? QStringLiteral("Save File")
-                                           : QStringLiteral("Read File"));
+    setWindowTitle(m_action == FileAction::SaveFile ? QStringLiteral("Save File")
+                                                    : QStringLiteral("Read File"));
 }
 
 void FrmFileBrowse::Form_Unload()
@@ -278,16 +275,11 @@ void FrmFileBrowse::CmbFileType_Click(int index)
 void FrmFileBrowse::CmdOkay_Click()
 {
     const QString entered = TxtFileName->text();
-    ModVars.ParamFileName = entered.toUpper();
     hide();
-    ParamFileOperations operations(ModVars, m_messages, m_mapper);
-    operations.setChosenName(entered == m_pickedText
-                                 ? m_pickedName
-                                 : PathRules::fileNameOf(PathRules::resolveDots(entered)));
-    if (ModVars.FileAction == 0)
-        operations.ReadParamFile();
-    else if (ModVars.FileAction == 1)
-        operations.CheckSavePath();
+    Q_EMIT fileChosen(entered.toUpper(),
+                      entered == m_pickedText
+                          ? m_pickedName
+                          : PathRules::fileNameOf(PathRules::resolveDots(entered)));
     restoreMainWindow();
     close();
 }

@@ -6,7 +6,8 @@
 #include <QString>
 #include <QWidget>
 
-class MessageBoxes;
+#include <cstdint>
+
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -16,23 +17,42 @@ class QPushButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 
-// The program's own file browser for choosing the parameter file to read or to save.
-// Modeless and top-level; while it is up the main window stays minimised. OK hands the
-// upper-cased name box text to the read or save operation, then restores the main window
-// and unloads the dialog; Cancel only hides it.
+// What the file dialog is opened for.
+enum class FileAction : std::int16_t
+{
+    ReadFile = 0,
+    SaveFile = 1
+};
+
+// The program's own file browser for choosing the parameter file to read or to save. It
+// only chooses: OK reports the upper-cased name box text, restores the main window and
+// unloads the dialog; Cancel only hides it. Modeless and top-level; while it is up the main
+// window stays minimised.
 class FrmFileBrowse : public QWidget
 {
     Q_OBJECT
 
 public:
-    FrmFileBrowse(QWidget* mainWindow, MessageBoxes& messages);
+    FrmFileBrowse(QWidget* mainWindow, FileAction action);
+
+    // Set before the dialog is shown again; the title follows it.
+    void setFileAction(FileAction action) { m_action = action; }
+    FileAction fileAction() const { return m_action; }
+    // The drive letters and folders of this host, as the chosen path uses them.
+    const DosPathMapper& mapper() const { return m_mapper; }
 
     // The host folder the folder and file lists show.
     QString currentFolder() const { return m_folder; }
     // The pattern the file list filters with ("*.PRS" on a fresh load, "*.prs" once picked).
     QString filePattern() const { return m_pattern; }
 
-public slots:
+Q_SIGNALS:
+    // OK was pressed: the path as entered, upper-cased, and the file name as the user picked
+    // it in the list or typed it, in its own case (among files whose names differ only in
+    // case it tells which one is meant). The main window is restored after the receivers ran.
+    void fileChosen(const QString& path, const QString& chosenName);
+
+public Q_SLOTS:
     void Form_Activate();
     void DrvPick_Change(int index);
     void DirPick_Change();
@@ -62,7 +82,7 @@ private:
     void restoreMainWindow();
 
     QPointer<QWidget> m_mainWindow;
-    MessageBoxes& m_messages;
+    FileAction m_action;
     DosPathMapper m_mapper;
     QString m_folder;
     QString m_pattern = QStringLiteral("*.PRS");

@@ -4,11 +4,9 @@
 #include "ParamFileFormat.h"
 #include "PathRules.h"
 
-#include <QCursor>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QSaveFile>
 
 namespace {
@@ -39,7 +37,7 @@ bool isCreatableName(const QString& title)
 
 } // namespace
 
-ParamFileOperations::ParamFileOperations(ModVarsModule& vars, MessageBoxes& messages,
+ParamFileOperations::ParamFileOperations(ParameterModule& vars, MessageBoxes& messages,
                                          const DosPathMapper& mapper)
     : m_vars(vars), m_messages(messages), m_mapper(mapper)
 {}
@@ -48,16 +46,6 @@ bool ParamFileOperations::writeLine(QIODevice& out, const QByteArray& line)
 {
     const QByteArray ended = line + "\r\n";
     return out.write(ended) == ended.size();
-}
-
-void ParamFileOperations::setApplicationBusyPointer(bool busy)
-{
-    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
-        return;
-    if (busy)
-        QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
-    else
-        QGuiApplication::restoreOverrideCursor();
 }
 
 std::optional<DosPathMapper::ProbeResult> ParamFileOperations::passPathRules(Side side)

@@ -19,10 +19,11 @@ class ParamFileOperations
 public:
     // Writes one line (line end included); false when the device refused it.
     using LineWriter = std::function<bool(QIODevice& out, const QByteArray& line)>;
-    // Switches the busy (hourglass) pointer on or back to the default.
+    // Switches the busy (hourglass) pointer on or back to the default; none by default, as
+    // the command line has no pointer to show.
     using BusyPointer = std::function<void(bool busy)>;
 
-    ParamFileOperations(ModVarsModule& vars, MessageBoxes& messages, const DosPathMapper& mapper);
+    ParamFileOperations(ParameterModule& vars, MessageBoxes& messages, const DosPathMapper& mapper);
 
     // The path rules for saving, then SaveParamFile when they pass.
     void CheckSavePath();
@@ -41,7 +42,6 @@ public:
     void setBusyPointer(BusyPointer busy) { m_busy = std::move(busy); }
 
     static bool writeLine(QIODevice& out, const QByteArray& line);
-    static void setApplicationBusyPointer(bool busy);
 
 private:
     enum class Side
@@ -62,12 +62,12 @@ private:
     std::optional<DosPathMapper::ProbeResult> passPathRules(Side side);
     HostFile hostFile(const QString& dosPath, const QString& chosen) const;
 
-    ModVarsModule& m_vars;
+    ParameterModule& m_vars;
     MessageBoxes& m_messages;
     const DosPathMapper& m_mapper;
     QString m_chosenName;
     // The chosen name, or the one handed over in ParamFileName, for the operation at hand.
     QString m_meantName;
     LineWriter m_writeLine = &ParamFileOperations::writeLine;
-    BusyPointer m_busy = &ParamFileOperations::setApplicationBusyPointer;
+    BusyPointer m_busy = [](bool) {};
 };
