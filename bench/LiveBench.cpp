@@ -7,6 +7,7 @@
 #include "FrameScanner.h"
 #include "FrmPressureMonitor.h"
 #include "RecordingMessageBoxes.h"
+#include "UploadStep.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -114,16 +115,26 @@ public:
 void benchLiveTick(FrmPressureMonitor& window, FakeSerialLink& port)
 {
     std::mt19937 random(2);
+    // The upload is answered at once from the set the window starts with.
+    port.onOutput = [&port](const QByteArray& request) {
+        for (int step = 0; step < ParameterCount; ++step) {
+            const Parameter p = UploadOrder[static_cast<std::size_t>(step)].parameter;
+            if (request == BuildReadRequest(p))
+                port.feed(DeviceFrames::readReply(p, 0));
+        }
+    };
     window.CmdConnect_Click();
-    window.commState().CommCount = 9;
-    window.TmrComm_Timer();
+    while (window.commState().CommAction != CommPhase::Live)
+        window.commCycle().tick();
+    window.commCycle().tick();
+    port.onOutput = nullptr;
     PaintCount paints;
     window.GaugePressure->installEventFilter(&paints);
     std::vector<double> micros;
     for (int tick = 0; tick < 2000; ++tick) {
         port.feed(liveStream(BytesPerTick, random));
         const auto start = Clock::now();
-        window.TmrComm_Timer();
+        window.commCycle().tick();
         // The redraw happens when the tick returns to the event loop, as in the program.
         QApplication::processEvents();
         const std::chrono::duration<double, std::micro> spent = Clock::now() - start;

@@ -46,15 +46,16 @@ Measured waitForStatus(FrmPressureMonitor& window, const QElapsedTimer& since,
 {
     Measured measured;
     QEventLoop loop;
-    const auto connection = QObject::connect(&window.TmrComm, &QTimer::timeout, &loop, [&] {
-        ++measured.ticks;
-        if (std::any_of(texts.begin(), texts.end(), [&](const QString& text) {
-                return window.LblStatus->text().startsWith(text);
-            })) {
-            measured.seconds = since.nsecsElapsed() / 1e9;
-            loop.quit();
-        }
-    });
+    const auto connection =
+        QObject::connect(&window.commCycle().timer(), &QTimer::timeout, &loop, [&] {
+            ++measured.ticks;
+            if (std::any_of(texts.begin(), texts.end(), [&](const QString& text) {
+                    return window.LblStatus->text().startsWith(text);
+                })) {
+                measured.seconds = since.nsecsElapsed() / 1e9;
+                loop.quit();
+            }
+        });
     QTimer::singleShot(DeadlineMs, &loop, [&] {
         measured.seconds = -1;
         loop.quit();

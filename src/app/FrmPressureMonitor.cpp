@@ -14,8 +14,8 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QCursor>
-#include <QGuiApplication>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
@@ -91,7 +91,7 @@ FrmPressureMonitor::FrmPressureMonitor(std::unique_ptr<SerialLink> port, Message
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       m_port(std::move(port)), m_messages(messages), m_names(names),
-      m_cycle(*m_port, m_comm, ModVars, *this, messages)
+      m_cycle(*m_port, ModVars, *this, messages)
 {
     m_cycle.setTrafficLog(log);
     setWindowTitle(QString::fromLatin1(ApplicationTitle));
@@ -102,18 +102,12 @@ FrmPressureMonitor::FrmPressureMonitor(std::unique_ptr<SerialLink> port, Message
     showPortDevices(m_names);
     setTabOrder();
 
-    TmrComm.setInterval(CommCycle::FastInterval);
-    TmrComm.stop();
-    connect(&TmrComm, &QTimer::timeout, this, &FrmPressureMonitor::TmrComm_Timer);
-
     RefreshGrid();
     Form_Load();
 }
 
 FrmPressureMonitor::~FrmPressureMonitor()
 {
-    TmrComm.stop();
-    releasePort();
     delete m_fileBrowse;
 }
 
@@ -321,8 +315,7 @@ void FrmPressureMonitor::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
-    TmrComm.stop();
-    releasePort();
+    m_cycle.shutDown();
     if (m_fileBrowse)
         m_fileBrowse->close();
     event->accept();
@@ -342,16 +335,6 @@ bool FrmPressureMonitor::eventFilter(QObject* watched, QEvent* event)
         return true;
     }
     return QWidget::eventFilter(watched, event);
-}
-
-void FrmPressureMonitor::releasePort()
-{
-    try {
-        if (m_port->portOpen())
-            m_port->setPortOpen(false);
-    } catch (...) {
-        // Closing is all that is left to do with a port that fails; the program ends anyway.
-    }
 }
 
 // --- CommView ---------------------------------------------------------------------------
@@ -379,25 +362,6 @@ void FrmPressureMonitor::setConnectControlsEnabled(bool enabled)
 void FrmPressureMonitor::setDownloadEnabled(bool enabled)
 {
     CmdDownload->setEnabled(enabled);
-}
-
-void FrmPressureMonitor::setTimerEnabled(bool on)
-{
-    if (on && !TmrComm.isActive())
-        TmrComm.start();
-    else if (!on)
-        TmrComm.stop();
-}
-
-bool FrmPressureMonitor::timerEnabled() const
-{
-    return TmrComm.isActive();
-}
-
-void FrmPressureMonitor::setTimerInterval(int milliseconds)
-{
-    if (TmrComm.interval() != milliseconds)
-        TmrComm.setInterval(milliseconds);
 }
 
 void FrmPressureMonitor::setLiveNeedle(int pressure)
@@ -450,14 +414,10 @@ void FrmPressureMonitor::CmdDownload_Click()
     m_cycle.startDownload();
 }
 
-void FrmPressureMonitor::TmrComm_Timer()
-{
-    m_cycle.tick();
-}
-
 void FrmPressureMonitor::CmdAutoSet_Click()
 {
-    if (!applyAutoCalibration(ModVars, m_comm.MaxPressure, m_comm.MinPressure)) {
+    const CommState& comm = m_cycle.state();
+    if (!applyAutoCalibration(ModVars, comm.MaxPressure, comm.MinPressure)) {
         m_messages.show(QString::fromLatin1(PressureWindowTooNarrow), MessageIcon::Warning,
                         MessageButtons::Ok);
         return;

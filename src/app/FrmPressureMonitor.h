@@ -10,7 +10,6 @@
 #include "SerialLink.h"
 
 #include <QPointer>
-#include <QTimer>
 #include <QWidget>
 
 #include <memory>
@@ -47,9 +46,6 @@ public:
     void setProgress(int value) override;
     void setConnectControlsEnabled(bool enabled) override;
     void setDownloadEnabled(bool enabled) override;
-    void setTimerEnabled(bool on) override;
-    bool timerEnabled() const override;
-    void setTimerInterval(int milliseconds) override;
     void setLiveNeedle(int pressure) override;
     void markPressureWindow(int high, int low) override;
     void RefreshGrid() override;
@@ -77,13 +73,14 @@ public:
     QToolButton* CmdSave;
     QToolButton* CmdAutoSet;
     QToolButton* CmdExit;
-    QTimer TmrComm;
 
     // What a Comm Port's menu does with the device picked there: remembers it for the port,
     // selects the port and shows the device in its tooltip.
     void assignDevice(int port, const QString& device);
 
-    CommState& commState() { return m_comm; }
+    // The communication cycle, which owns the timer TmrComm and the pressure window.
+    CommCycle& commCycle() { return m_cycle; }
+    const CommState& commState() const { return m_cycle.state(); }
     SerialLink& serialLink() { return *m_port; }
     FrmFileBrowse* fileBrowse() const { return m_fileBrowse; }
 
@@ -95,7 +92,6 @@ public Q_SLOTS:
     void CmdOpen_Click();
     void CmdSave_Click();
     void CmdExit_Click();
-    void TmrComm_Timer();
     void SpdEEPROM_CellEdited();
     void GaugeStaticTrip_MouseUp();
     void GaugeCountTrip_MouseUp();
@@ -120,12 +116,10 @@ private:
     void showFileBrowse(FileAction action);
     // OK in the file dialog: the read or save runs here, and a read is shown at once.
     void runFileAction(const QString& path, const QString& chosenName);
-    void releasePort();
 
     std::unique_ptr<SerialLink> m_port;
     MessageBoxes& m_messages;
     PortNames m_names;
-    CommState m_comm;
     CommCycle m_cycle;
     QPointer<FrmFileBrowse> m_fileBrowse;
     bool m_centred = false;

@@ -2,11 +2,19 @@
 
 #include <cstdint>
 
-// The communication cycle's window-level variables, all zero when the window is created.
+// What a tick of the communication cycle does. The numbers are the ones the traffic log and
+// the tests print.
+enum class CommPhase : std::int16_t
+{
+    Upload = 0,
+    Live = 1,
+    Download = 2
+};
+
+// The communication cycle's variables, all zero when the cycle is created.
 struct CommState
 {
-    // What a tick does: 0 upload, 1 live stream, any other value (2 is used) download.
-    std::int16_t CommAction = 0;
+    CommPhase CommAction = CommPhase::Upload;
     // Next upload step 0 to 8; 9 once all nine parameters have been read.
     std::int16_t CommCount = 0;
     // Download row 0 to 8; 9 once all nine writes are acknowledged.

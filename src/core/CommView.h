@@ -4,8 +4,8 @@
 
 #include <QString>
 
-// What the communication cycle may do to the main window. The window implements it;
-// tests implement it with a recorder.
+// What the communication cycle shows. The window implements it; tests implement it with a
+// recorder, and a front end without a window may show only some of it.
 class CommView
 {
 public:
@@ -15,10 +15,7 @@ public:
     virtual void setProgress(int value) = 0;          // PrgComm, 0 to 100
     virtual void setConnectControlsEnabled(bool) = 0; // CmdConnect, CmdDownload and FrmComm
     virtual void setDownloadEnabled(bool) = 0;        // CmdDownload alone
-    virtual void setTimerEnabled(bool on) = 0;        // TmrComm
-    virtual bool timerEnabled() const = 0;
-    virtual void setTimerInterval(int milliseconds) = 0;
-    virtual void setLiveNeedle(int pressure) = 0; // GaugePressure's needle
+    virtual void setLiveNeedle(int pressure) = 0;     // GaugePressure's needle
     // Marks the pressure window on the four dials, GaugePressure first.
     virtual void markPressureWindow(int high, int low) = 0;
     virtual void RefreshGrid() = 0;

@@ -19,6 +19,8 @@ constexpr int LiveMinimumWaiting = 6;
 constexpr int LiveReadThreshold = 64;
 constexpr int EveryByte = 1;
 constexpr int HighestPressure = 99;
+constexpr int UploadSteps = static_cast<int>(UploadOrder.size());
+constexpr int DownloadRows = static_cast<int>(DownloadOrder.size());
 
 // Called inside a handler: what the failure that is being handled says about its cause.
 QString currentCause()
@@ -36,10 +38,17 @@ QString currentCause()
 
 } // namespace
 
-CommCycle::CommCycle(SerialLink& port, CommState& comm, ParameterSet& set, CommView& view,
-                     MessageBoxes& messages)
-    : m_port(port), m_comm(comm), m_set(set), m_view(view), m_messages(messages)
-{}
+CommCycle::CommCycle(SerialLink& port, ParameterSet& set, CommView& view, MessageBoxes& messages)
+    : m_port(port), m_set(set), m_view(view), m_messages(messages)
+{
+    TmrComm.setInterval(FastInterval);
+    QObject::connect(&TmrComm, &QTimer::timeout, &TmrComm, [this] { tick(); });
+}
+
+CommCycle::~CommCycle()
+{
+    shutDown();
+}
 
 void CommCycle::tick()
 {
@@ -47,17 +56,17 @@ void CommCycle::tick()
         if (!m_port.portOpen())
             m_port.setPortOpen(true);
         switch (m_comm.CommAction) {
-        case 1:
-            m_view.setTimerInterval(FastInterval);
+        case CommPhase::Live:
+            setTickInterval(FastInterval);
             livePass();
             break;
-        case 0:
-            m_view.setTimerInterval(FastInterval);
+        case CommPhase::Upload:
+            setTickInterval(FastInterval);
             m_port.setReadThreshold(EveryByte);
-            uploadSequence();
+            uploadTick();
             break;
-        default:
-            m_view.setTimerInterval(DownloadInterval);
+        case CommPhase::Download:
+            setTickInterval(DownloadInterval);
             m_port.setReadThreshold(EveryByte);
             downloadTick();
             break;
@@ -67,27 +76,29 @@ void CommCycle::tick()
     }
 }
 
-void CommCycle::uploadSequence()
+void CommCycle::uploadTick()
 {
     const int step = m_comm.CommCount;
     m_view.setProgress(uploadProgress(step));
-    if (step >= 0 && step <= 8) {
-        UploadStep(step, m_port, m_comm, m_set, m_view);
-        const Parameter read = UploadOrder[static_cast<std::size_t>(step)].parameter;
-        if (m_comm.CommCount == step + 1)
-            m_device.assign(read, m_set.value(read));
+    if (step < UploadSteps) {
+        const UploadRow& row = UploadOrder[static_cast<std::size_t>(step)];
+        m_view.setStatus(QString::fromLatin1(row.status));
+        if (UploadStep(step, m_port, m_set) == UploadResult::Stored) {
+            m_comm.CommCount = static_cast<std::int16_t>(step + 1);
+            m_device.assign(row.parameter, m_set.value(row.parameter));
+        }
         // With the ninth value read, the whole of what the device holds is known.
-        if (m_comm.CommCount == 9) {
+        if (m_comm.CommCount == UploadSteps) {
             m_deviceKnown = true;
             m_view.showDeviceValues(m_device);
         }
     }
-    if (step == 8) {
+    if (step == UploadSteps - 1) {
         m_view.RefreshGrid();
         m_view.RefreshTripNeedles();
-    } else if (step == 9) {
+    } else if (step == UploadSteps) {
         // The closing tick: the live stream starts with the next one.
-        m_comm.CommAction = 1;
+        m_comm.CommAction = CommPhase::Live;
         logEvent(QStringLiteral("Upload end, live stream"));
         m_view.setStatus(QStringLiteral("Waiting for data"));
         m_view.setDownloadEnabled(true);
@@ -97,25 +108,35 @@ void CommCycle::uploadSequence()
 void CommCycle::downloadTick()
 {
     const int row = m_comm.CommWriteState;
-    const bool sent = DownloadStep(m_port, m_comm, m_set, m_view);
-    // An acknowledged row holds the value last sent for it, whatever the grid shows now.
-    const bool finished = m_comm.CommAction == 1;
-    if (finished)
+    if (row == 0)
+        m_view.setStatus(QStringLiteral("Downloading Data"));
+    const DownloadResult result = DownloadStep(row, m_port, m_set);
+    if (result == DownloadResult::Waiting)
+        return;
+    if (result != DownloadResult::Repeated) {
+        // An acknowledged row holds the value last sent for it, whatever the grid shows now.
+        const Parameter written = DownloadOrder[static_cast<std::size_t>(row)].parameter;
+        m_device.assign(written, m_sent.value(written));
+    }
+    if (result == DownloadResult::Finished) {
+        m_deviceKnown = true;
+        m_view.showDeviceValues(m_device);
+        m_view.setStatus(QStringLiteral("Download Complete"));
+        m_comm.CommWriteState = 0;
+        m_comm.CommAction = CommPhase::Live;
+        m_view.setDownloadEnabled(true);
         logEvent(QStringLiteral("Download end"));
-    if (finished || m_comm.CommWriteState != row) {
-        if (row >= 0 && row < static_cast<int>(DownloadOrder.size())) {
-            const Parameter written = DownloadOrder[static_cast<std::size_t>(row)].parameter;
-            m_device.assign(written, m_sent.value(written));
-        }
-        m_deviceKnown = m_deviceKnown || finished;
+        return;
+    }
+    if (result == DownloadResult::Advanced) {
+        m_comm.CommWriteState = static_cast<std::int16_t>(row + 1);
         if (m_deviceKnown)
             m_view.showDeviceValues(m_device);
     }
-    if (sent) {
-        const Parameter next =
-            DownloadOrder[static_cast<std::size_t>(m_comm.CommWriteState)].parameter;
-        m_sent.assign(next, m_set.value(next));
-    }
+    const DownloadRow& sent = DownloadOrder[static_cast<std::size_t>(m_comm.CommWriteState)];
+    m_sent.assign(sent.parameter, m_set.value(sent.parameter));
+    m_view.setStatus(QString::fromLatin1(sent.status));
+    m_view.setProgress(downloadProgress(m_comm.CommWriteState));
 }
 
 void CommCycle::livePass()
@@ -136,7 +157,8 @@ void CommCycle::livePass()
         m_comm.MaxPressure = std::max(m_comm.MaxPressure, pressure);
         m_comm.MinPressure = std::min(m_comm.MinPressure, pressure);
     }
-    // Each valid frame rewrites the status line; only the last one is ever seen.
+    // The status shows the batch's last valid frame; a batch without one leaves it as it
+    // was, while the needle drops to zero.
     if (!pressures.empty())
         m_view.setStatus(QStringLiteral("Pressure = %1 PSI").arg(shown));
     m_view.setLiveNeedle(shown);
@@ -148,7 +170,7 @@ void CommCycle::errorPath(const QString& cause)
 {
     if (m_log)
         m_log->error(QStringLiteral("Comm Port Error shown: %1").arg(cause));
-    m_view.setTimerEnabled(false);
+    TmrComm.stop();
     m_messages.showDetailed(QStringLiteral("A Comm Port Error Has Occured"), cause,
                             MessageIcon::Warning, MessageButtons::Ok);
     m_view.setConnectControlsEnabled(true);
@@ -163,10 +185,10 @@ void CommCycle::logEvent(const QString& text)
 void CommCycle::connect(int portNumber)
 {
     logEvent(QStringLiteral("Connect Comm Port %1").arg(portNumber));
-    m_comm.CommAction = 0;
+    m_comm.CommAction = CommPhase::Upload;
     m_comm.CommCount = 0;
     m_comm.MaxPressure = 0;
-    m_comm.MinPressure = 99;
+    m_comm.MinPressure = HighestPressure;
     try {
         // A port left open by an earlier error is closed before it gets its new number.
         if (m_port.portOpen())
@@ -178,7 +200,7 @@ void CommCycle::connect(int portNumber)
         errorPath(currentCause());
         return;
     }
-    m_view.setTimerEnabled(true);
+    startTimer();
     m_view.setStatus(QStringLiteral("Connecting"));
     m_view.setConnectControlsEnabled(false);
 }
@@ -187,15 +209,9 @@ void CommCycle::disconnect()
 {
     logEvent(QStringLiteral("Disconnect"));
     // Always stops the cycle, also before the first tick has opened the port.
-    m_view.setTimerEnabled(false);
+    TmrComm.stop();
     m_view.setConnectControlsEnabled(true);
-    try {
-        if (m_port.portOpen())
-            m_port.setPortOpen(false);
-        m_port.setReadThreshold(EveryByte);
-    } catch (...) {
-        // A port that fails even to close is as closed as it can be.
-    }
+    closePort();
     m_view.setStatus(QStringLiteral("Disconnected"));
 }
 
@@ -203,10 +219,45 @@ void CommCycle::startDownload()
 {
     logEvent(QStringLiteral("Download start"));
     m_sent = m_set;
-    ::startDownload(m_comm, m_view);
+    m_comm.CommAction = CommPhase::Download;
+    startTimer();
+    m_view.setConnectControlsEnabled(false);
+    m_comm.CommWriteState = 0;
+    m_view.setProgress(0);
+}
+
+void CommCycle::startTimer()
+{
+    // A running timer keeps its rhythm.
+    if (!TmrComm.isActive())
+        TmrComm.start();
+}
+
+void CommCycle::setTickInterval(int milliseconds)
+{
+    // A new interval restarts a running timer, so an unchanged one is left alone.
+    if (TmrComm.interval() != milliseconds)
+        TmrComm.setInterval(milliseconds);
+}
+
+void CommCycle::shutDown()
+{
+    TmrComm.stop();
+    closePort();
+}
+
+void CommCycle::closePort()
+{
+    try {
+        if (m_port.portOpen())
+            m_port.setPortOpen(false);
+        m_port.setReadThreshold(EveryByte);
+    } catch (...) {
+        // A port that fails even to close is as closed as it can be.
+    }
 }
 
 bool CommCycle::downloadRunning() const
 {
-    return m_view.timerEnabled() && m_comm.CommAction != 0 && m_comm.CommAction != 1;
+    return TmrComm.isActive() && m_comm.CommAction == CommPhase::Download;
 }

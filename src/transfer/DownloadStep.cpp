@@ -10,43 +10,22 @@ namespace {
 constexpr int RowCount = static_cast<int>(DownloadOrder.size());
 }
 
-void startDownload(CommState& comm, CommView& view)
-{
-    comm.CommAction = 2;
-    view.setTimerEnabled(true);
-    view.setConnectControlsEnabled(false);
-    comm.CommWriteState = 0;
-    view.setProgress(0);
-}
-
-bool DownloadStep(SerialLink& port, CommState& comm, const ParameterSet& set, CommView& view)
+DownloadResult DownloadStep(int row, SerialLink& port, const ParameterSet& set)
 {
     port.setSettings(QString::fromLatin1(ParameterLineSettings));
-    if (comm.CommWriteState == 0)
-        view.setStatus(QStringLiteral("Downloading Data"));
-
     if (port.inBufferCount() < DeviceFrames::WriteAckLength)
-        return false;
+        return DownloadResult::Waiting;
     const int count = port.inBufferCount();
     const QByteArray batch = port.input();
     // Only one write is outstanding at a time, so a batch acknowledges at most one row:
     // a frame that went out twice and was acknowledged twice must not skip the next row.
-    if (CountWriteAcks(batch, count) > 0)
-        ++comm.CommWriteState;
-
-    if (comm.CommWriteState >= 0 && comm.CommWriteState < RowCount) {
-        const DownloadRow& row = DownloadOrder[static_cast<std::size_t>(comm.CommWriteState)];
-        const QByteArray frame = BuildWriteRequest(row.parameter, set.value(row.parameter));
-        view.setStatus(QString::fromLatin1(row.status));
-        port.output(frame);
-        view.setProgress(downloadProgress(comm.CommWriteState));
-        return true;
-    }
-    view.setStatus(QStringLiteral("Download Complete"));
-    comm.CommWriteState = 0;
-    comm.CommAction = 1;
-    view.setDownloadEnabled(true);
-    return false;
+    const bool acknowledged = CountWriteAcks(batch, count) > 0;
+    const int next = acknowledged ? row + 1 : row;
+    if (next >= RowCount)
+        return DownloadResult::Finished;
+    const Parameter parameter = DownloadOrder.at(static_cast<std::size_t>(next)).parameter;
+    port.output(BuildWriteRequest(parameter, set.value(parameter)));
+    return acknowledged ? DownloadResult::Advanced : DownloadResult::Repeated;
 }
 
 int downloadProgress(int state)

@@ -2,23 +2,24 @@
 
 #include "DeviceFrames.h"
 
-void UploadStep(int step, SerialLink& port, CommState& comm, ParameterSet& set, CommView& view)
+UploadResult UploadStep(int step, SerialLink& port, ParameterSet& set)
 {
     const UploadRow& row = UploadOrder.at(static_cast<std::size_t>(step));
     const int replyLength = DeviceFrames::dataFrameLength(row.parameter);
 
     port.setSettings(QString::fromLatin1(ParameterLineSettings));
-    view.setStatus(QString::fromLatin1(row.status));
     port.output(BuildReadRequest(row.parameter));
 
     if (port.inBufferCount() < replyLength)
-        return;
+        return UploadResult::Requested;
     const int count = port.inBufferCount();
     const QByteArray batch = port.input();
+    UploadResult result = UploadResult::Requested;
     for (std::int32_t value : ScanReadReplies(batch, count, row.parameter)) {
         set.assign(row.parameter, value);
-        comm.CommCount = static_cast<std::int16_t>(step + 1);
+        result = UploadResult::Stored;
     }
+    return result;
 }
 
 int uploadProgress(int commCount)

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "CommState.h"
-#include "CommView.h"
 #include "ModVars.h"
 #include "SerialLink.h"
 
@@ -30,10 +28,15 @@ inline constexpr std::array<UploadRow, 9> UploadOrder{{
 // The line settings of every parameter transfer.
 inline constexpr const char* ParameterLineSettings = "9600,n,8,1";
 
+enum class UploadResult
+{
+    Requested, // the read request went out; no reply of this parameter has arrived yet
+    Stored,    // a reply arrived and its value is in the set
+};
+
 // One tick's work of upload step `step` (0 to 8): send the read request again, then take
-// every valid reply of that parameter that has already arrived. A step that accepted a
-// reply sets CommCount to step + 1; otherwise it is simply called again next tick.
-void UploadStep(int step, SerialLink& port, CommState& comm, ParameterSet& set, CommView& view);
+// every valid reply of that parameter that has already arrived into the set.
+UploadResult UploadStep(int step, SerialLink& port, ParameterSet& set);
 
 // The progress bar value during the upload: whole part of CommCount / 9 x 100, worked in
 // single precision.

@@ -1,3 +1,4 @@
+#include "DeviceFrames.h"
 #include "DeviceProtocol.h"
 #include "DialGauge.h"
 #include "DosPathMapper.h"
@@ -57,8 +58,8 @@ class TestFrmPressureMonitor : public QObject
     // As the real timer would: no tick once the cycle has switched it off.
     void ticks(int n)
     {
-        for (int i = 0; i < n && m_window->TmrComm.isActive(); ++i)
-            m_window->TmrComm_Timer();
+        for (int i = 0; i < n && m_window->commCycle().timer().isActive(); ++i)
+            m_window->commCycle().tick();
     }
 
     void connectAndUpload()
@@ -211,7 +212,7 @@ private Q_SLOTS:
             w.SpdEEPROM->model()->index(ParameterCount - 1, w.SpdEEPROM->columnCount() - 1));
         QVERIFY(w.SpdEEPROM->viewport()->rect().contains(lastCell));
         QCOMPARE(w.PrgComm->value(), 0);
-        QVERIFY(!w.TmrComm.isActive());
+        QVERIFY(!w.commCycle().timer().isActive());
         QCOMPARE(m_port->openCount, 0);
 
         expectTidyLayout(w, 15);
@@ -242,13 +243,13 @@ private Q_SLOTS:
             QCOMPARE(m_port->writes.size(), 9 + 4);
         } else {
             QTest::mouseClick(w.CmdConnect, Qt::LeftButton);
-            w.TmrComm_Timer();
+            w.commCycle().tick();
             m_port->failOutput = cause == u"send";
             ticks(2);
         }
         QCOMPARE(m_messages.texts, QStringList{CommError});
         QCOMPARE(m_messages.shown.first().icon, MessageIcon::Warning);
-        QVERIFY(!w.TmrComm.isActive());
+        QVERIFY(!w.commCycle().timer().isActive());
         QCOMPARE(connectControls(), QList<bool>(3, true));
         QCOMPARE(m_port->portOpen(), cause != u"open");
 
@@ -261,7 +262,7 @@ private Q_SLOTS:
         connectAndUpload();
         QCOMPARE(m_messages.shown.size(), 1);
         m_window->close();
-        QVERIFY(!m_port->portOpen() && !m_window->TmrComm.isActive());
+        QVERIFY(!m_port->portOpen() && !m_window->commCycle().timer().isActive());
     }
 
     void disconnectBeforeFirstTick_stopsTheCycle()
@@ -269,7 +270,7 @@ private Q_SLOTS:
         QTest::mouseClick(m_window->CmdConnect, Qt::LeftButton);
         QTest::mouseClick(m_window->CmdDisconnect, Qt::LeftButton);
         QCOMPARE(m_window->LblStatus->text(), u"Disconnected"_s);
-        QVERIFY(!m_window->TmrComm.isActive());
+        QVERIFY(!m_window->commCycle().timer().isActive());
         QCOMPARE(connectControls(), QList<bool>(3, true));
         QCOMPARE(m_port->openCount, 0);
     }
@@ -307,7 +308,7 @@ private Q_SLOTS:
         connectAndUpload();
         for (const QString& batch : batches) {
             m_port->feed(hexBytes(batch.toLatin1()));
-            m_window->TmrComm_Timer();
+            m_window->commCycle().tick();
         }
         QCOMPARE(m_port->settings(), u"57600,n,8,1"_s);
         QCOMPARE(m_window->LblStatus->text(), shown);
@@ -323,7 +324,8 @@ private Q_SLOTS:
 
         // Exit stops the cycle and closes the port.
         QTest::mouseClick(m_window->CmdExit, Qt::LeftButton);
-        QVERIFY(!m_port->portOpen() && !m_window->TmrComm.isActive() && !m_window->isVisible());
+        QVERIFY(!m_port->portOpen() && !m_window->commCycle().timer().isActive() &&
+                !m_window->isVisible());
     }
 
     // Only the live stream may spare the program a wake-up at every byte of the line.
@@ -338,7 +340,7 @@ private Q_SLOTS:
     {
         QFETCH(bool, download);
         connectAndUpload();
-        m_window->TmrComm_Timer();
+        m_window->commCycle().tick();
         QVERIFY(m_port->readThreshold > 1);
         QTest::mouseClick(download ? m_window->CmdDownload : m_window->CmdDisconnect,
                           Qt::LeftButton);
@@ -372,11 +374,13 @@ private Q_SLOTS:
         QFETCH(QString, cells);
         QFETCH(QList<double>, needles);
         FrmPressureMonitor& w = *m_window;
+        connectAndUpload();
+        m_port->feed(DeviceFrames::pressureFrame(60) +
+                     DeviceFrames::pressureFrame(action.contains(u"narrow") ? 58 : 20));
+        w.commCycle().tick();
         static_cast<ParameterSet&>(m_window->ModVars) = ParameterSet{1, 2, 9, 5, 12, 5, 5, 8, 7};
         w.RefreshGrid();
         w.RefreshTripNeedles();
-        w.commState().MaxPressure = 60;
-        w.commState().MinPressure = action.contains(u"narrow") ? 58 : 20;
         if (action == u"grid edit") {
             QVERIFY(w.SpdEEPROM->enterText(7, u"37"_s));
         } else if (action.startsWith(u"Gauge")) {
@@ -598,7 +602,7 @@ private Q_SLOTS:
         QTest::mouseClick(m_window->CmdDownload, Qt::LeftButton);
         m_port->feed(hexBytes("80 05 D0 28 83"));
         ticks(2);
-        QCOMPARE(m_window->TmrComm.interval(), 150);
+        QCOMPARE(m_window->commCycle().timer().interval(), 150);
         m_messages.answers = {answer};
         closeBox ? void(m_window->close()) : QTest::mouseClick(m_window->CmdExit, Qt::LeftButton);
         QCOMPARE(m_messages.texts,
@@ -606,7 +610,8 @@ private Q_SLOTS:
                              "keeps a mix of old and new values. Exit anyway?"});
         QCOMPARE(m_messages.shown.first().defaultAnswer, MessageAnswer::No);
         const bool stays = answer == MessageAnswer::No;
-        QCOMPARE(QPair(m_window->TmrComm.isActive(), m_window->isVisible()), QPair(stays, stays));
+        QCOMPARE(QPair(m_window->commCycle().timer().isActive(), m_window->isVisible()),
+                 QPair(stays, stays));
     }
 
     // Before the first upload nothing is marked; afterwards every value that differs from

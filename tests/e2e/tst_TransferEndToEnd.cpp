@@ -89,7 +89,7 @@ private Q_SLOTS:
 
         QTest::mouseClick(w.CmdDownload, Qt::LeftButton);
         QTRY_COMPARE_WITH_TIMEOUT(fileContents(dump), DeviceMemory(written).dumpText(), Deadline);
-        QTRY_COMPARE_WITH_TIMEOUT(w.commState().CommAction, std::int16_t(1), Deadline);
+        QTRY_COMPARE_WITH_TIMEOUT(w.commState().CommAction, CommPhase::Live, Deadline);
         QVERIFY(w.CmdDownload->isEnabled() && !w.CmdConnect->isEnabled());
         QTRY_VERIFY_WITH_TIMEOUT(w.LblStatus->text().startsWith(u"Pressure = "_s), Deadline);
         QVERIFY2(messages.shown.isEmpty(), qPrintable(messages.texts.join(u'|')));

@@ -16,9 +16,6 @@ public:
         connectEnabled = downloadEnabled = enabled;
     }
     void setDownloadEnabled(bool enabled) override { downloadEnabled = enabled; }
-    void setTimerEnabled(bool on) override { timerOn = on; }
-    bool timerEnabled() const override { return timerOn; }
-    void setTimerInterval(int) override {}
     void setLiveNeedle(int) override {}
     void markPressureWindow(int, int) override {}
     void RefreshGrid() override {}
@@ -30,5 +27,4 @@ public:
     QList<int> progress;
     bool connectEnabled = true;
     bool downloadEnabled = true;
-    bool timerOn = false;
 };
