@@ -9,6 +9,7 @@
 #include "ModVars.h"
 #include "ParameterSync.h"
 #include "SpreadGrid.h"
+#include "WindowPlacement.h"
 
 #include <QActionGroup>
 #include <QCloseEvent>
@@ -21,16 +22,9 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QToolButton>
 
 namespace {
-
-// The window was laid out in twips; at 15 twips a pixel every control keeps its place.
-QRect twips(int left, int top, int width, int height)
-{
-    return {left / 15, top / 15, width / 15, height / 15};
-}
 
 // A label shows a doubled ampersand as one and takes a single one as an access-key mark.
 QString labelText(const QString& caption)
@@ -286,13 +280,8 @@ void FrmPressureMonitor::Form_Resize()
 void FrmPressureMonitor::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    if (!m_centred && screen()) {
-        m_centred = true;
-        const QRect screenArea = screen()->geometry();
-        const QSize outer = frameGeometry().size();
-        move(screenArea.x() + screenArea.width() / 2 - outer.width() / 2,
-             screenArea.y() + screenArea.height() / 2 - outer.height() / 2);
-    }
+    if (!m_centred)
+        m_centred = centreOnScreen(*this);
 }
 
 void FrmPressureMonitor::resizeEvent(QResizeEvent* event)
