@@ -8,31 +8,22 @@
 #include "FrmFileBrowse.h"
 #include "ParamFileOperations.h"
 #include "ParameterSync.h"
+#include "PortChoice.h"
 #include "SpreadGrid.h"
+#include "WindowPlacement.h"
 
-#include <QActionGroup>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QCursor>
 #include <QGroupBox>
 #include <QGuiApplication>
-#include <QInputDialog>
-#include <QKeyEvent>
 #include <QLabel>
-#include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QToolButton>
 
 namespace {
-
-// The window was laid out in twips; at 15 twips a pixel every control keeps its place.
-QRect twips(int left, int top, int width, int height)
-{
-    return {left / 15, top / 15, width / 15, height / 15};
-}
 
 // A label shows a doubled ampersand as one and takes a single one as an access-key mark.
 QString labelText(const QString& caption)
@@ -90,7 +81,7 @@ FrmPressureMonitor::FrmPressureMonitor(std::unique_ptr<SerialLink> port, Message
                                        const PortNames& names, TrafficLog* log, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      m_port(std::move(port)), m_messages(messages), m_names(names),
+      m_port(std::move(port)), m_messages(messages),
       m_cycle(*m_port, ModVars, *this, messages)
 {
     m_cycle.setTrafficLog(log);
@@ -99,7 +90,7 @@ FrmPressureMonitor::FrmPressureMonitor(std::unique_ptr<SerialLink> port, Message
     setWindowIcon(ButtonIcons::application());
     setFixedSize(405, 496);
     createControls();
-    showPortDevices(m_names);
+    m_portChoice = new PortChoice(OptComm, names, this);
     setTabOrder();
 
     RefreshGrid();
@@ -135,13 +126,6 @@ void FrmPressureMonitor::createControls()
     OptComm[0]->setChecked(true);
     OptComm[1] = new QRadioButton(QStringLiteral("Comm Port 2"), FrmComm);
     OptComm[1]->setGeometry(twips(180, 420, 1215, 195));
-    for (int port : {1, 2}) {
-        QRadioButton* option = OptComm[port - 1];
-        option->setContextMenuPolicy(Qt::CustomContextMenu);
-        connect(option, &QWidget::customContextMenuRequested, this,
-                [this, port](const QPoint& at) { showPortMenu(port, at); });
-        option->installEventFilter(this);
-    }
     // A smaller mark and gap than the style's own keep "Comm Port 1" whole in its place.
     FrmComm->setStyleSheet(QStringLiteral(
         "QRadioButton { spacing: 3px; } QRadioButton::indicator { width: 11px; height: 11px; }"));
@@ -219,55 +203,6 @@ void FrmPressureMonitor::setTabOrder()
         QWidget::setTabOrder(order[i - 1], order[i]);
 }
 
-void FrmPressureMonitor::showPortDevices(const PortNames& names)
-{
-    for (int port : {1, 2}) {
-        OptComm[port - 1]->setToolTip(names.describe(port) +
-                                      QStringLiteral("\nRight-click to choose the device."));
-    }
-}
-
-void FrmPressureMonitor::showPortMenu(int port, const QPoint& at)
-{
-    // A popup rather than a nested event loop: the window goes on while the menu is open.
-    auto* menu = new QMenu(this);
-    menu->setAttribute(Qt::WA_DeleteOnClose);
-    auto* devices = new QActionGroup(menu);
-    for (const PortMenuEntry& entry : m_names.menu(port)) {
-        QAction* action = menu->addAction(
-            entry.text, this, [this, port, device = entry.device] { assignDevice(port, device); });
-        action->setCheckable(true);
-        action->setChecked(entry.checked);
-        devices->addAction(action);
-    }
-    menu->addSeparator();
-    menu->addAction(QStringLiteral("Other device..."), this, [this, port] { askForDevice(port); });
-    menu->popup(OptComm[port - 1]->mapToGlobal(at));
-}
-
-void FrmPressureMonitor::askForDevice(int port)
-{
-    auto* dialog = new QInputDialog(this);
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->setWindowTitle(QString::fromLatin1(ApplicationTitle));
-    dialog->setLabelText(QStringLiteral("Device for Comm Port %1:").arg(port));
-    dialog->setTextValue(m_names.deviceFor(port));
-    // Wide enough for an adapter's /dev/serial/by-id name.
-    dialog->resize(fontMetrics().averageCharWidth() * 64, dialog->sizeHint().height());
-    connect(dialog, &QInputDialog::textValueSelected, this, [this, port](const QString& text) {
-        if (const QString device = text.trimmed(); !device.isEmpty())
-            assignDevice(port, device);
-    });
-    dialog->open();
-}
-
-void FrmPressureMonitor::assignDevice(int port, const QString& device)
-{
-    m_names.choose(port, device);
-    OptComm[port - 1]->setChecked(true);
-    showPortDevices(m_names);
-}
-
 void FrmPressureMonitor::Form_Load()
 {
     setStatus(QStringLiteral("Select Port && Press CONNECT"));
@@ -282,13 +217,8 @@ void FrmPressureMonitor::Form_Resize()
 void FrmPressureMonitor::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    if (!m_centred && screen()) {
-        m_centred = true;
-        const QRect screenArea = screen()->geometry();
-        const QSize outer = frameGeometry().size();
-        move(screenArea.x() + screenArea.width() / 2 - outer.width() / 2,
-             screenArea.y() + screenArea.height() / 2 - outer.height() / 2);
-    }
+    if (!m_centred)
+        m_centred = centreOnScreen(*this);
 }
 
 void FrmPressureMonitor::resizeEvent(QResizeEvent* event)
@@ -320,21 +250,6 @@ void FrmPressureMonitor::closeEvent(QCloseEvent* event)
         m_fileBrowse->close();
     event->accept();
     QCoreApplication::quit();
-}
-
-bool FrmPressureMonitor::eventFilter(QObject* watched, QEvent* event)
-{
-    const int port = watched == OptComm[0] ? 1 : watched == OptComm[1] ? 2 : 0;
-    // Adapters come and go while the program runs: a tooltip tells how things stand now.
-    if (port != 0 && event->type() == QEvent::ToolTip)
-        showPortDevices(m_names);
-    // Shift+F10 opens a context menu, as the menu key does.
-    const auto* key = event->type() == QEvent::KeyPress ? static_cast<QKeyEvent*>(event) : nullptr;
-    if (port != 0 && key && key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier) {
-        showPortMenu(port, OptComm[port - 1]->rect().center());
-        return true;
-    }
-    return QWidget::eventFilter(watched, event);
 }
 
 // --- CommView ---------------------------------------------------------------------------

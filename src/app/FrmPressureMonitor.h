@@ -15,6 +15,7 @@
 #include <memory>
 
 class DialGauge;
+class PortChoice;
 
 class QGroupBox;
 class QLabel;
@@ -74,15 +75,12 @@ public:
     QToolButton* CmdAutoSet;
     QToolButton* CmdExit;
 
-    // What a Comm Port's menu does with the device picked there: remembers it for the port,
-    // selects the port and shows the device in its tooltip.
-    void assignDevice(int port, const QString& device);
-
     // The communication cycle, which owns the timer TmrComm and the pressure window.
     CommCycle& commCycle() { return m_cycle; }
     const CommState& commState() const { return m_cycle.state(); }
     SerialLink& serialLink() { return *m_port; }
     FrmFileBrowse* fileBrowse() const { return m_fileBrowse; }
+    PortChoice& portChoice() const { return *m_portChoice; }
 
 public Q_SLOTS:
     void CmdConnect_Click();
@@ -102,14 +100,9 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void createControls();
-    // The option buttons keep their captions; their tooltips name the device of each port.
-    void showPortDevices(const PortNames& names);
-    void showPortMenu(int port, const QPoint& at);
-    void askForDevice(int port);
     void setTabOrder();
     void Form_Load();
     void Form_Resize();
@@ -119,8 +112,8 @@ private:
 
     std::unique_ptr<SerialLink> m_port;
     MessageBoxes& m_messages;
-    PortNames m_names;
     CommCycle m_cycle;
     QPointer<FrmFileBrowse> m_fileBrowse;
+    PortChoice* m_portChoice = nullptr;
     bool m_centred = false;
 };

@@ -2,6 +2,7 @@
 
 #include "CompactFont.h"
 #include "PathRules.h"
+#include "WindowPlacement.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -13,7 +14,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QScreen>
 #include <QSignalBlocker>
 #include <QStyle>
 #include <QTimer>
@@ -21,12 +21,6 @@
 #include <QWindow>
 
 namespace {
-
-// Positions are laid out in twips, fifteen to a pixel.
-QRect twips(int left, int top, int width, int height)
-{
-    return QRect(left / 15, top / 15, width / 15, height / 15);
-}
 
 constexpr int FolderPathRole = Qt::UserRole;
 
@@ -197,12 +191,7 @@ void FrmFileBrowse::closeEvent(QCloseEvent* event)
 
 void FrmFileBrowse::Form_Activate()
 {
-    if (const QScreen* screen = this->screen()) {
-        const QRect area = screen->geometry();
-        const QRect outer = frameGeometry();
-        move(area.x() + area.width() / 2 - outer.width() / 2,
-             area.y() + area.height() / 2 - outer.height() / 2);
-    }
+    centreOnScreen(*this);
     TxtFileName->setFocus();
     TxtFileName->setText(folderText().toUpper());
     TxtFileName->setCursorPosition(int(TxtFileName->text().size()));
