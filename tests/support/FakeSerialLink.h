@@ -15,7 +15,12 @@
 class FakeSerialLink : public SerialLink
 {
 public:
-    void setCommPort(int port) override { m_port = port; }
+    void setCommPort(int port) override
+    {
+        if (failCommPort)
+            throw SerialError("injected failure to take the port number");
+        m_port = port;
+    }
     int commPort() const override { return m_port; }
     void setSettings(const QString& settings) override
     {
@@ -48,6 +53,7 @@ public:
     void feed(const QByteArray& bytes) { m_received.append(bytes); }
     QByteArray allWritten() const { return writes.join(); }
 
+    bool failCommPort = false;
     bool failOpen = false;
     bool failOutput = false;
     QList<QByteArray> writes;    // each output() call, in order

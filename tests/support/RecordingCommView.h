@@ -1,30 +1,50 @@
 #pragma once
 
 #include "CommView.h"
+#include "MessageBoxes.h"
+#include "TestSupport.h"
 
-#include <QList>
 #include <QStringList>
 
-// A window stand-in for the communication cycle: keeps what was shown, in order.
-class RecordingCommView : public CommView
+// A window stand-in for the communication cycle: every call it gets, message boxes
+// included, becomes a line of one transcript, in order. Message boxes answer Yes.
+class RecordingCommView : public CommView, public MessageBoxes
 {
 public:
-    void setStatus(const QString& text) override { statuses.append(text); }
-    void setProgress(int value) override { progress.append(value); }
-    void setConnectControlsEnabled(bool enabled) override
+    void setStatus(const QString& text) override { lines << u"status "_s + text; }
+    void setProgress(int value) override { lines << u"progress %1"_s.arg(value); }
+    void setConnectControlsEnabled(bool on) override
     {
-        connectEnabled = downloadEnabled = enabled;
+        lines << (on ? u"connect controls on"_s : u"connect controls off"_s);
     }
-    void setDownloadEnabled(bool enabled) override { downloadEnabled = enabled; }
-    void setLiveNeedle(int) override {}
-    void markPressureWindow(int, int) override {}
-    void RefreshGrid() override {}
-    void RefreshTripNeedles() override {}
+    void setDownloadEnabled(bool on) override
+    {
+        lines << (on ? u"download on"_s : u"download off"_s);
+    }
+    void setLiveNeedle(int pressure) override { lines << u"needle %1"_s.arg(pressure); }
+    void markPressureWindow(int high, int low) override
+    {
+        lines << u"window %1 to %2"_s.arg(low).arg(high);
+    }
+    void RefreshGrid() override { lines << u"refresh grid"_s; }
+    void RefreshTripNeedles() override { lines << u"refresh trip needles"_s; }
+    void showDeviceValues(const ParameterSet& device) override
+    {
+        QStringList values;
+        for (int i = 0; i < ParameterCount; ++i)
+            values << QString::number(device.value(static_cast<Parameter>(i)));
+        lines << u"device holds "_s + values.join(u' ');
+    }
+    MessageAnswer show(const QString& text, MessageIcon, MessageButtons, MessageAnswer) override
+    {
+        lines << u"message "_s + text;
+        return MessageAnswer::Yes;
+    }
+    MessageAnswer showDetailed(const QString& text, const QString& details, MessageIcon icon,
+                               MessageButtons buttons, MessageAnswer answer) override
+    {
+        return show(text + u" / "_s + details, icon, buttons, answer);
+    }
 
-    QString status() const { return statuses.value(statuses.size() - 1); }
-
-    QStringList statuses;
-    QList<int> progress;
-    bool connectEnabled = true;
-    bool downloadEnabled = true;
+    QStringList lines;
 };
