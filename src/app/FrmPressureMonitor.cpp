@@ -25,24 +25,6 @@
 
 namespace {
 
-// A label shows a doubled ampersand as one and takes a single one as an access-key mark.
-QString labelText(const QString& caption)
-{
-    QString shown;
-    shown.reserve(caption.size());
-    for (qsizetype i = 0; i < caption.size(); ++i) {
-        if (caption[i] == QLatin1Char('&') && i + 1 < caption.size()) {
-            ++i;
-            if (caption[i] != QLatin1Char('&')) {
-                shown.append(caption[i]);
-                continue;
-            }
-        }
-        shown.append(caption[i]);
-    }
-    return shown;
-}
-
 DialGauge* makeGauge(QWidget* parent, const QString& caption, const QRect& place, bool draggable)
 {
     auto* gauge = new DialGauge(parent);
@@ -81,8 +63,7 @@ FrmPressureMonitor::FrmPressureMonitor(std::unique_ptr<SerialLink> port, Message
                                        const PortNames& names, TrafficLog* log, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      m_port(std::move(port)), m_messages(messages),
-      m_cycle(*m_port, ModVars, *this, messages)
+      m_port(std::move(port)), m_messages(messages), m_cycle(*m_port, ModVars, *this, messages)
 {
     m_cycle.setTrafficLog(log);
     setWindowTitle(QString::fromLatin1(ApplicationTitle));
@@ -258,8 +239,7 @@ void FrmPressureMonitor::setStatus(const QString& text)
 {
     // The line is narrow: a long text ends in an ellipsis there, and stays whole in the
     // tooltip and for screen readers.
-    LblStatus->setText(labelText(text));
-    LblStatus->setToolTip(LblStatus->text());
+    LblStatus->setCaption(text);
 }
 
 void FrmPressureMonitor::setProgress(int value)

@@ -3,6 +3,7 @@
 #include "CommCycle.h"
 #include "CommState.h"
 #include "CommView.h"
+#include "ElidedLabel.h"
 #include "FrmFileBrowse.h"
 #include "MessageBoxes.h"
 #include "ModVars.h"
@@ -15,10 +16,10 @@
 #include <memory>
 
 class DialGauge;
+
 class PortChoice;
 
 class QGroupBox;
-class QLabel;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
@@ -65,7 +66,7 @@ public:
     SpreadGrid* SpdEEPROM;
     QGroupBox* FrmComm;
     QRadioButton* OptComm[2];
-    QLabel* LblStatus;
+    ElidedLabel* LblStatus;
     QPushButton* CmdConnect;
     QPushButton* CmdDisconnect;
     QPushButton* CmdDownload;

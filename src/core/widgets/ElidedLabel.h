@@ -14,6 +14,9 @@ public:
 
     // The text as it is drawn.
     QString shownText() const;
+    // Shows a caption as a label would: a doubled ampersand as one, a single one taken as an
+    // access-key mark; the whole of it also in the tooltip.
+    void setCaption(const QString& caption);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
