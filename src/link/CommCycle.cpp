@@ -2,6 +2,7 @@
 
 #include "DeviceFrames.h"
 #include "DownloadStep.h"
+#include "ParameterTable.h"
 #include "SerialError.h"
 #include "TrafficLog.h"
 #include "UploadStep.h"
@@ -10,7 +11,6 @@
 #include <vector>
 
 namespace {
-constexpr const char* LiveLineSettings = "57600,n,8,1";
 // Fewer waiting bytes than this are left for the next tick.
 constexpr int LiveMinimumWaiting = 6;
 // While the stream runs the line need not wake the program at every frame (64 bytes are
@@ -18,7 +18,6 @@ constexpr int LiveMinimumWaiting = 6;
 // work waits for answers as short as four bytes, which must wake it.
 constexpr int LiveReadThreshold = 64;
 constexpr int EveryByte = 1;
-constexpr int HighestPressure = 99;
 
 // Called inside a handler: what the failure that is being handled says about its cause.
 QString currentCause()
@@ -73,7 +72,7 @@ void CommCycle::uploadSequence()
     m_view.setProgress(uploadProgress(step));
     if (step >= 0 && step <= 8) {
         UploadStep(step, m_port, m_comm, m_set, m_view);
-        const Parameter read = UploadOrder[static_cast<std::size_t>(step)].parameter;
+        const Parameter read = uploadParameter(step);
         if (m_comm.CommCount == step + 1)
             m_device.assign(read, m_set.value(read));
         // With the ninth value read, the whole of what the device holds is known.
@@ -103,8 +102,8 @@ void CommCycle::downloadTick()
     if (finished)
         logEvent(QStringLiteral("Download end"));
     if (finished || m_comm.CommWriteState != row) {
-        if (row >= 0 && row < static_cast<int>(DownloadOrder.size())) {
-            const Parameter written = DownloadOrder[static_cast<std::size_t>(row)].parameter;
+        if (row >= 0 && row < ParameterCount) {
+            const Parameter written = downloadParameter(row);
             m_device.assign(written, m_sent.value(written));
         }
         m_deviceKnown = m_deviceKnown || finished;
@@ -112,8 +111,7 @@ void CommCycle::downloadTick()
             m_view.showDeviceValues(m_device);
     }
     if (sent) {
-        const Parameter next =
-            DownloadOrder[static_cast<std::size_t>(m_comm.CommWriteState)].parameter;
+        const Parameter next = downloadParameter(m_comm.CommWriteState);
         m_sent.assign(next, m_set.value(next));
     }
 }
@@ -131,7 +129,8 @@ void CommCycle::livePass()
     int shown = 0;
     const std::vector<std::uint8_t> pressures = ScanPressureFrames(batch, waiting);
     for (const std::uint8_t received : pressures) {
-        const auto pressure = static_cast<std::int16_t>(std::min<int>(received, HighestPressure));
+        const auto pressure =
+            static_cast<std::int16_t>(std::min<int>(received, HighestTripPressure));
         shown = pressure;
         m_comm.MaxPressure = std::max(m_comm.MaxPressure, pressure);
         m_comm.MinPressure = std::min(m_comm.MinPressure, pressure);

@@ -1,14 +1,10 @@
 #include "DownloadStep.h"
 
 #include "DeviceFrames.h"
+#include "ParameterTable.h"
 #include "RoundHalfEven.h"
-#include "UploadStep.h"
 
 #include <algorithm>
-
-namespace {
-constexpr int RowCount = static_cast<int>(DownloadOrder.size());
-}
 
 void startDownload(CommState& comm, CommView& view)
 {
@@ -34,10 +30,10 @@ bool DownloadStep(SerialLink& port, CommState& comm, const ParameterSet& set, Co
     if (CountWriteAcks(batch, count) > 0)
         ++comm.CommWriteState;
 
-    if (comm.CommWriteState >= 0 && comm.CommWriteState < RowCount) {
-        const DownloadRow& row = DownloadOrder[static_cast<std::size_t>(comm.CommWriteState)];
-        const QByteArray frame = BuildWriteRequest(row.parameter, set.value(row.parameter));
-        view.setStatus(QString::fromLatin1(row.status));
+    if (comm.CommWriteState >= 0 && comm.CommWriteState < ParameterCount) {
+        const Parameter parameter = downloadParameter(comm.CommWriteState);
+        const QByteArray frame = BuildWriteRequest(parameter, set.value(parameter));
+        view.setStatus(QString::fromLatin1(parameterInfo(parameter).download.status));
         port.output(frame);
         view.setProgress(downloadProgress(comm.CommWriteState));
         return true;

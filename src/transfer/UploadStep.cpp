@@ -1,22 +1,23 @@
 #include "UploadStep.h"
 
 #include "DeviceFrames.h"
+#include "ParameterTable.h"
 
 void UploadStep(int step, SerialLink& port, CommState& comm, ParameterSet& set, CommView& view)
 {
-    const UploadRow& row = UploadOrder.at(static_cast<std::size_t>(step));
-    const int replyLength = DeviceFrames::dataFrameLength(row.parameter);
+    const Parameter parameter = uploadParameter(step);
+    const int replyLength = DataFrameLength(parameter);
 
     port.setSettings(QString::fromLatin1(ParameterLineSettings));
-    view.setStatus(QString::fromLatin1(row.status));
-    port.output(BuildReadRequest(row.parameter));
+    view.setStatus(QString::fromLatin1(parameterInfo(parameter).upload.status));
+    port.output(BuildReadRequest(parameter));
 
     if (port.inBufferCount() < replyLength)
         return;
     const int count = port.inBufferCount();
     const QByteArray batch = port.input();
-    for (std::int32_t value : ScanReadReplies(batch, count, row.parameter)) {
-        set.assign(row.parameter, value);
+    for (std::int32_t value : ScanReadReplies(batch, count, parameter)) {
+        set.assign(parameter, value);
         comm.CommCount = static_cast<std::int16_t>(step + 1);
     }
 }

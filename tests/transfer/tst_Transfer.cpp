@@ -94,11 +94,10 @@ private Q_SLOTS:
         QTest::addColumn<int>("value");
         QTest::newRow("last step takes address 7, not a late address 9")
             << 8 << P::DynamicFaultCount
-            << DeviceFrames::readReply(P::StaticFaultCount, 4) +
-                   DeviceFrames::readReply(P::DynamicFaultCount, 5)
+            << BuildReadReply(P::StaticFaultCount, 4) + BuildReadReply(P::DynamicFaultCount, 5)
             << 5;
         QTest::newRow("only another step's reply")
-            << 1 << P::WarningCountSP << DeviceFrames::readReply(P::ActualCount, 1235) << -1;
+            << 1 << P::WarningCountSP << BuildReadReply(P::ActualCount, 1235) << -1;
     }
 
     void uploadStep_replyBatch_setsOnlyItsParameter()
