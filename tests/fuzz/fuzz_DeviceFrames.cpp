@@ -46,15 +46,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     assert(CountWriteAcks(BuildWriteAck(), 4) == 1);
     for (int i = 0; i < ParameterCount; ++i) {
         const auto p = Parameter(i);
-        const int length = 4 + parameterInfo(p).device.dataBytes;
-        const int command =
-            parameterInfo(p).device.address * 16; // low nibble 0 read, 1 reply, 2 write
-        // A count above 9999999 reads as unset, a trip pressure above 99 as 99.
-        const bool trip = p == Parameter::StaticTripSP || p == Parameter::DynamicTripSP ||
-                          p == Parameter::CountTripSP;
-        const auto limited = [&](std::int32_t raw) {
-            return length == 7 ? (raw > 9999999 ? 0 : raw) : trip ? std::min(raw, 99) : raw;
-        };
+        const DeviceSlot& slot = parameterInfo(p).device;
+        const int length = 4 + slot.dataBytes;
+        const int command = slot.address * 16; // low nibble 0 read, 1 reply, 2 write
+        const auto limited = [p](std::int32_t raw) { return applyUploadLimit(p, raw); };
         std::vector<std::int32_t> replies = framesIn(batch, count, length, command + 1);
         std::transform(replies.begin(), replies.end(), replies.begin(), limited);
         assert(ScanReadReplies(batch, count, p) == replies);
