@@ -6,8 +6,8 @@
 #include "FakeSerialLink.h"
 #include "FrameScanner.h"
 #include "FrmPressureMonitor.h"
+#include "ParameterTable.h"
 #include "RecordingMessageBoxes.h"
-#include "UploadStep.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -118,9 +118,9 @@ void benchLiveTick(FrmPressureMonitor& window, FakeSerialLink& port)
     // The upload is answered at once from the set the window starts with.
     port.onOutput = [&port](const QByteArray& request) {
         for (int step = 0; step < ParameterCount; ++step) {
-            const Parameter p = UploadOrder[static_cast<std::size_t>(step)].parameter;
+            const Parameter p = uploadParameter(step);
             if (request == BuildReadRequest(p))
-                port.feed(DeviceFrames::readReply(p, 0));
+                port.feed(BuildReadReply(p, 0));
         }
     };
     window.CmdConnect_Click();

@@ -1,8 +1,8 @@
 #include "ParamFileFormat.h"
 
-#include <QIODevice>
+#include "ParameterTable.h"
 
-#include <array>
+#include <QIODevice>
 
 #ifndef VORTA_VERSION
 #define VORTA_VERSION "1.0.0"
@@ -11,31 +11,6 @@
 namespace ParamFileFormat {
 
 namespace {
-
-struct RecordLayout
-{
-    Parameter parameter;
-    const char* label;
-    std::int32_t limit;
-};
-
-// File order, which is the canonical order of the parameter set.
-constexpr std::array<RecordLayout, ParameterCount> Records{{
-    {Parameter::ShutDownCountSP, "Shut Down Count Set-Point", 9999999},
-    {Parameter::WarningCountSP, "Warning Count Set-Point", 9999999},
-    {Parameter::ActualCount, "Actual Count", 9999999},
-    {Parameter::StaticTripSP, "Static Trip Set-Point", 99},
-    {Parameter::StaticTripTimer, "Static Trip Timer", 255},
-    {Parameter::DynamicTripSP, "Dynamic Trip Set-Point", 99},
-    {Parameter::CountTripSP, "Count Trip Set-Point", 99},
-    {Parameter::StaticFaultCount, "Static Fault Count", 65530},
-    {Parameter::DynamicFaultCount, "Dynamic Fault Count", 65530},
-}};
-
-const RecordLayout& recordFor(Parameter p)
-{
-    return Records[static_cast<std::size_t>(p)];
-}
 
 bool isBlank(char c)
 {
@@ -76,16 +51,6 @@ QString softwareVersion()
     return QStringLiteral(VORTA_VERSION);
 }
 
-QByteArray label(Parameter p)
-{
-    return QByteArray(recordFor(p).label);
-}
-
-std::int32_t readLimit(Parameter p)
-{
-    return recordFor(p).limit;
-}
-
 QList<QByteArray> lines(const ParameterSet& values, const QString& savedPath,
                         const QString& version)
 {
@@ -94,9 +59,9 @@ QList<QByteArray> lines(const ParameterSet& values, const QString& savedPath,
     out.append(QByteArray(VersionText) + ' ' + version.toLatin1());
     out.append(savedPath.toLocal8Bit());
     out.append(QByteArray(DataLine));
-    for (const RecordLayout& record : Records)
-        out.append(QByteArray(record.label) + ',' +
-                   QByteArray::number(values.value(record.parameter)));
+    for (const ParameterInfo& info : parameterTable())
+        out.append(QByteArray(info.fileLabel) + ',' +
+                   QByteArray::number(values.value(info.parameter)));
     return out;
 }
 
@@ -181,15 +146,15 @@ ReadOutcome read(QIODevice& in, const ParameterSet& start)
                 return outcome;
             break;
         default: {
-            const RecordLayout& record = Records[static_cast<std::size_t>(counter - 5)];
+            const ParameterInfo& record = parameterTable()[static_cast<std::size_t>(counter - 5)];
             const std::optional<std::int64_t> value = recordValue(line);
             if (!value)
                 return outcome;
             if (isSixteenBit(record.parameter) && (*value > INT16_MAX || *value < INT16_MIN))
                 return outcome;
             std::int64_t limited = *value;
-            if (limited > record.limit)
-                limited = record.limit;
+            if (limited > record.fileReadLimit)
+                limited = record.fileReadLimit;
             if (limited < 0)
                 limited = 0;
             outcome.values.assign(record.parameter, static_cast<std::int32_t>(limited));

@@ -27,12 +27,6 @@ inline constexpr qsizetype MaxLineLength = 65536;
 // The program's version as major.minor.revision, written on line 2.
 QString softwareVersion();
 
-// The label written in front of a parameter's value.
-QByteArray label(Parameter p);
-
-// The largest value the reader accepts for a parameter; larger values are held there.
-std::int32_t readLimit(Parameter p);
-
 // The thirteen lines of a saved file, without line ends. The path is written as given.
 QList<QByteArray> lines(const ParameterSet& values, const QString& savedPath,
                         const QString& version = softwareVersion());

@@ -2,6 +2,7 @@
 
 #include "DeviceFrames.h"
 #include "DownloadStep.h"
+#include "ParameterTable.h"
 #include "SerialError.h"
 #include "TrafficLog.h"
 #include "UploadStep.h"
@@ -10,7 +11,6 @@
 #include <vector>
 
 namespace {
-constexpr const char* LiveLineSettings = "57600,n,8,1";
 // Fewer waiting bytes than this are left for the next tick.
 constexpr int LiveMinimumWaiting = 6;
 // While the stream runs the line need not wake the program at every frame (64 bytes are
@@ -18,9 +18,7 @@ constexpr int LiveMinimumWaiting = 6;
 // work waits for answers as short as four bytes, which must wake it.
 constexpr int LiveReadThreshold = 64;
 constexpr int EveryByte = 1;
-constexpr int HighestPressure = 99;
-constexpr int UploadSteps = static_cast<int>(UploadOrder.size());
-constexpr int DownloadRows = static_cast<int>(DownloadOrder.size());
+constexpr int UploadSteps = ParameterCount;
 
 // Called inside a handler: what the failure that is being handled says about its cause.
 QString currentCause()
@@ -81,11 +79,11 @@ void CommCycle::uploadTick()
     const int step = m_comm.CommCount;
     m_view.setProgress(uploadProgress(step));
     if (step < UploadSteps) {
-        const UploadRow& row = UploadOrder[static_cast<std::size_t>(step)];
-        m_view.setStatus(QString::fromLatin1(row.status));
+        const Parameter read = uploadParameter(step);
+        m_view.setStatus(QString::fromLatin1(parameterInfo(read).upload.status));
         if (UploadStep(step, m_port, m_set) == UploadResult::Stored) {
             m_comm.CommCount = static_cast<std::int16_t>(step + 1);
-            m_device.assign(row.parameter, m_set.value(row.parameter));
+            m_device.assign(read, m_set.value(read));
         }
         // With the ninth value read, the whole of what the device holds is known.
         if (m_comm.CommCount == UploadSteps) {
@@ -115,7 +113,7 @@ void CommCycle::downloadTick()
         return;
     if (result != DownloadResult::Repeated) {
         // An acknowledged row holds the value last sent for it, whatever the grid shows now.
-        const Parameter written = DownloadOrder[static_cast<std::size_t>(row)].parameter;
+        const Parameter written = downloadParameter(row);
         m_device.assign(written, m_sent.value(written));
     }
     if (result == DownloadResult::Finished) {
@@ -133,9 +131,9 @@ void CommCycle::downloadTick()
         if (m_deviceKnown)
             m_view.showDeviceValues(m_device);
     }
-    const DownloadRow& sent = DownloadOrder[static_cast<std::size_t>(m_comm.CommWriteState)];
-    m_sent.assign(sent.parameter, m_set.value(sent.parameter));
-    m_view.setStatus(QString::fromLatin1(sent.status));
+    const Parameter sent = downloadParameter(m_comm.CommWriteState);
+    m_sent.assign(sent, m_set.value(sent));
+    m_view.setStatus(QString::fromLatin1(parameterInfo(sent).download.status));
     m_view.setProgress(downloadProgress(m_comm.CommWriteState));
 }
 
@@ -152,7 +150,8 @@ void CommCycle::livePass()
     int shown = 0;
     const std::vector<std::uint8_t> pressures = ScanPressureFrames(batch, waiting);
     for (const std::uint8_t received : pressures) {
-        const auto pressure = static_cast<std::int16_t>(std::min<int>(received, HighestPressure));
+        const auto pressure =
+            static_cast<std::int16_t>(std::min<int>(received, HighestTripPressure));
         shown = pressure;
         m_comm.MaxPressure = std::max(m_comm.MaxPressure, pressure);
         m_comm.MinPressure = std::min(m_comm.MinPressure, pressure);
@@ -188,7 +187,7 @@ void CommCycle::connect(int portNumber)
     m_comm.CommAction = CommPhase::Upload;
     m_comm.CommCount = 0;
     m_comm.MaxPressure = 0;
-    m_comm.MinPressure = HighestPressure;
+    m_comm.MinPressure = HighestTripPressure;
     try {
         // A port left open by an earlier error is closed before it gets its new number.
         if (m_port.portOpen())

@@ -5,7 +5,6 @@
 
 #include <string>
 
-using DeviceFrames::commandByte;
 using DeviceFrames::Function;
 
 namespace {
@@ -27,38 +26,39 @@ QByteArray frameHead(std::uint8_t length, std::uint8_t command)
 
 QByteArray dataFrame(Parameter p, Function function, std::uint32_t data)
 {
-    QByteArray frame = frameHead(static_cast<std::uint8_t>(DeviceFrames::dataFrameLength(p)),
-                                 commandByte(p, function));
-    for (int shift = 8 * (deviceParameter(p).dataBytes - 1); shift >= 0; shift -= 8)
+    QByteArray frame =
+        frameHead(static_cast<std::uint8_t>(DataFrameLength(p)), FrameCommandByte(p, function));
+    for (int shift = 8 * (parameterInfo(p).device.dataBytes - 1); shift >= 0; shift -= 8)
         frame.append(static_cast<char>((data >> shift) & 0xFFu));
     return withChecksum(frame);
 }
 
 } // namespace
 
-int DeviceFrames::dataFrameLength(Parameter p)
+int DataFrameLength(Parameter p)
 {
-    return 4 + deviceParameter(p).dataBytes;
+    return 4 + parameterInfo(p).device.dataBytes;
 }
 
-std::uint8_t DeviceFrames::commandByte(Parameter p, Function function)
+std::uint8_t FrameCommandByte(Parameter p, Function function)
 {
-    return static_cast<std::uint8_t>(deviceParameter(p).address * 16 + static_cast<int>(function));
+    return static_cast<std::uint8_t>(parameterInfo(p).device.address * 16 +
+                                     static_cast<int>(function));
 }
 
-QByteArray DeviceFrames::readReply(Parameter p, std::int32_t value)
+QByteArray BuildReadReply(Parameter p, std::int32_t value)
 {
     return dataFrame(p, Function::ReadReply, static_cast<std::uint32_t>(value));
 }
 
-QByteArray DeviceFrames::writeAck()
+QByteArray BuildWriteAck()
 {
-    return withChecksum(frameHead(WriteAckLength, WriteAckCommand));
+    return withChecksum(frameHead(DeviceFrames::WriteAckLength, DeviceFrames::WriteAckCommand));
 }
 
-QByteArray DeviceFrames::pressureFrame(std::uint8_t psi)
+QByteArray BuildPressureFrame(std::uint8_t psi)
 {
-    QByteArray frame = frameHead(PressureFrameLength, PressureCommand);
+    QByteArray frame = frameHead(DeviceFrames::PressureFrameLength, DeviceFrames::PressureCommand);
     frame.append(static_cast<char>(psi));
     return withChecksum(frame);
 }
@@ -74,12 +74,12 @@ std::uint8_t FrameChecksum(const QByteArray& leadingBytes)
 QByteArray BuildReadRequest(Parameter p)
 {
     return withChecksum(
-        frameHead(DeviceFrames::ReadRequestLength, commandByte(p, Function::ReadRequest)));
+        frameHead(DeviceFrames::ReadRequestLength, FrameCommandByte(p, Function::ReadRequest)));
 }
 
 QByteArray BuildWriteRequest(Parameter p, std::int32_t value)
 {
-    const int dataBytes = deviceParameter(p).dataBytes;
+    const int dataBytes = parameterInfo(p).device.dataBytes;
     std::uint32_t data = 0;
     if (dataBytes == 3) {
         data = static_cast<std::uint32_t>(value) & 0xFFFFFFu;
@@ -95,14 +95,14 @@ QByteArray BuildWriteRequest(Parameter p, std::int32_t value)
 
 std::vector<std::int32_t> ScanReadReplies(const QByteArray& batch, int count, Parameter p)
 {
-    const int dataBytes = deviceParameter(p).dataBytes;
+    const int dataBytes = parameterInfo(p).device.dataBytes;
     std::vector<std::int32_t> values;
-    FrameScanner::scan(batch, count, DeviceFrames::dataFrameLength(p),
-                       commandByte(p, Function::ReadReply), [&](const std::uint8_t* frame) {
+    FrameScanner::scan(batch, count, DataFrameLength(p), FrameCommandByte(p, Function::ReadReply),
+                       [&](const std::uint8_t* frame) {
                            std::int32_t raw = 0;
                            for (int i = 0; i < dataBytes; ++i)
                                raw = raw * 256 + frame[3 + i];
-                           values.push_back(applyReadLimit(p, raw));
+                           values.push_back(applyUploadLimit(p, raw));
                        });
     return values;
 }

@@ -15,6 +15,10 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// The line settings of every parameter transfer, and of the live pressure stream.
+inline constexpr const char* ParameterLineSettings = "9600,n,8,1";
+inline constexpr const char* LiveLineSettings = "57600,n,8,1";
+
 namespace DeviceFrames {
 
 inline constexpr std::uint8_t WriteAckCommand = 0xE0;
@@ -23,9 +27,6 @@ inline constexpr int ReadRequestLength = 4;
 inline constexpr int WriteAckLength = 4;
 inline constexpr int PressureFrameLength = 5;
 
-// Length of a read reply or write request for the parameter: 4 plus its data bytes.
-int dataFrameLength(Parameter p);
-
 // The low nibble of a parameter frame's command byte; the high nibble is the address.
 enum class Function : std::uint8_t
 {
@@ -33,14 +34,18 @@ enum class Function : std::uint8_t
     ReadReply = 1,
     WriteRequest = 2
 };
-std::uint8_t commandByte(Parameter p, Function function);
-
-// What the device sends: a read reply holds the value's low data bytes, high byte first.
-QByteArray readReply(Parameter p, std::int32_t value);
-QByteArray writeAck();
-QByteArray pressureFrame(std::uint8_t psi);
 
 } // namespace DeviceFrames
+
+// Length of a read reply or write request for the parameter: 4 plus its data bytes.
+int DataFrameLength(Parameter p);
+
+std::uint8_t FrameCommandByte(Parameter p, DeviceFrames::Function function);
+
+// What the device sends: a read reply holds the value's low data bytes, high byte first.
+QByteArray BuildReadReply(Parameter p, std::int32_t value);
+QByteArray BuildWriteAck();
+QByteArray BuildPressureFrame(std::uint8_t psi);
 
 // Two's complement of the low 8 bits of the sum of the leading bytes: 0 when that sum is
 // a multiple of 256, so all bytes of a valid frame add up to a multiple of 256.

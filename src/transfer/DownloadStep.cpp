@@ -1,14 +1,10 @@
 #include "DownloadStep.h"
 
 #include "DeviceFrames.h"
+#include "ParameterTable.h"
 #include "RoundHalfEven.h"
-#include "UploadStep.h"
 
 #include <algorithm>
-
-namespace {
-constexpr int RowCount = static_cast<int>(DownloadOrder.size());
-}
 
 DownloadResult DownloadStep(int row, SerialLink& port, const ParameterSet& set)
 {
@@ -21,9 +17,9 @@ DownloadResult DownloadStep(int row, SerialLink& port, const ParameterSet& set)
     // a frame that went out twice and was acknowledged twice must not skip the next row.
     const bool acknowledged = CountWriteAcks(batch, count) > 0;
     const int next = acknowledged ? row + 1 : row;
-    if (next >= RowCount)
+    if (next >= ParameterCount)
         return DownloadResult::Finished;
-    const Parameter parameter = DownloadOrder.at(static_cast<std::size_t>(next)).parameter;
+    const Parameter parameter = downloadParameter(next);
     port.output(BuildWriteRequest(parameter, set.value(parameter)));
     return acknowledged ? DownloadResult::Advanced : DownloadResult::Repeated;
 }

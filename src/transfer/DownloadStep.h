@@ -3,28 +3,6 @@
 #include "ModVars.h"
 #include "SerialLink.h"
 
-#include <array>
-
-struct DownloadRow
-{
-    const char* status;
-    Parameter parameter;
-};
-
-// The order in which the download writes the device, indexed by CommWriteState. The fault
-// counts are written address 7 before address 9, the reverse of the upload.
-inline constexpr std::array<DownloadRow, 9> DownloadOrder{{
-    {"Writing SD SP", Parameter::ShutDownCountSP},
-    {"Writing Warning SP", Parameter::WarningCountSP},
-    {"Writing Count", Parameter::ActualCount},
-    {"Writing Static SP", Parameter::StaticTripSP},
-    {"Writing Static Timer", Parameter::StaticTripTimer},
-    {"Writing Count SP", Parameter::CountTripSP},
-    {"Writing Dynamic SP", Parameter::DynamicTripSP},
-    {"Writing DF Count", Parameter::DynamicFaultCount},
-    {"Writing SF Count", Parameter::StaticFaultCount},
-}};
-
 enum class DownloadResult
 {
     Waiting,  // fewer bytes than an acknowledgement have arrived; nothing was sent

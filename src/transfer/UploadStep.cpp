@@ -1,22 +1,23 @@
 #include "UploadStep.h"
 
 #include "DeviceFrames.h"
+#include "ParameterTable.h"
 
 UploadResult UploadStep(int step, SerialLink& port, ParameterSet& set)
 {
-    const UploadRow& row = UploadOrder.at(static_cast<std::size_t>(step));
-    const int replyLength = DeviceFrames::dataFrameLength(row.parameter);
+    const Parameter parameter = uploadParameter(step);
+    const int replyLength = DataFrameLength(parameter);
 
     port.setSettings(QString::fromLatin1(ParameterLineSettings));
-    port.output(BuildReadRequest(row.parameter));
+    port.output(BuildReadRequest(parameter));
 
     if (port.inBufferCount() < replyLength)
         return UploadResult::Requested;
     const int count = port.inBufferCount();
     const QByteArray batch = port.input();
     UploadResult result = UploadResult::Requested;
-    for (std::int32_t value : ScanReadReplies(batch, count, row.parameter)) {
-        set.assign(row.parameter, value);
+    for (std::int32_t value : ScanReadReplies(batch, count, parameter)) {
+        set.assign(parameter, value);
         result = UploadResult::Stored;
     }
     return result;

@@ -375,8 +375,8 @@ private Q_SLOTS:
         QFETCH(QList<double>, needles);
         FrmPressureMonitor& w = *m_window;
         connectAndUpload();
-        m_port->feed(DeviceFrames::pressureFrame(60) +
-                     DeviceFrames::pressureFrame(action.contains(u"narrow") ? 58 : 20));
+        m_port->feed(BuildPressureFrame(60) +
+                     BuildPressureFrame(action.contains(u"narrow") ? 58 : 20));
         w.commCycle().tick();
         static_cast<ParameterSet&>(m_window->ModVars) = ParameterSet{1, 2, 9, 5, 12, 5, 5, 8, 7};
         w.RefreshGrid();

@@ -1,5 +1,4 @@
 #include "AutoCalibration.h"
-#include "ParameterSync.h"
 #include "TestSupport.h"
 
 #include <QTest>
@@ -53,37 +52,7 @@ private Q_SLOTS:
                         0};
         QCOMPARE(set, expected);
     }
-
-    // Row 6 shows the count trip and row 7 the dynamic trip, the reverse of the canonical
-    // order; reading back takes all nine cells, whichever one changed. Set-points start at
-    // 2, trips end at 99, the timer at 255, fault counts at 65535 and other counts at 9999999.
-    void grid_rowsShowReadBackAndLimitTheirParameters()
-    {
-        SpreadGrid grid;
-        grid.setRows(gridRowSpecs());
-        const ParameterSet distinct{1000001, 1000002, 1000003, 44, 55, 66, 77, 60008, 60009};
-        refreshGrid(grid, distinct);
-        QStringList shown;
-        for (int row = 1; row <= ParameterCount; ++row)
-            shown << grid.cellText(row);
-        QCOMPARE(shown, (QStringList{"1000001", "1000002", "1000003", "44", "55", "77", "66",
-                                     "60008", "60009"}));
-        ParameterSet back;
-        readGridBack(grid, back);
-        QCOMPARE(back, distinct);
-
-        const QList<QPair<int, int>> ranges{{2, 9999999}, {2, 9999999}, {0, 9999999},
-                                            {0, 99},      {0, 255},     {0, 99},
-                                            {0, 99},      {0, 65535},   {0, 65535}};
-        for (int row = 1; row <= ParameterCount; ++row) {
-            const auto [lowest, highest] = ranges[row - 1];
-            QVERIFY(!grid.enterText(row, QString::number(lowest - 1)));
-            QVERIFY(!grid.enterText(row, QString::number(highest + 1)));
-            QVERIFY(grid.enterText(row, QString::number(lowest)));
-            QVERIFY(grid.enterText(row, QString::number(highest)));
-        }
-    }
 };
 
-QTEST_MAIN(TestParameterEditing)
+QTEST_GUILESS_MAIN(TestParameterEditing)
 #include "tst_ParameterEditing.moc"

@@ -360,11 +360,6 @@ private slots:
         edited("text after value ignored", 8, "Static Trip Set-Point,45 PSI");
         edited("empty label", 9, ",12", exampleWith(P::StaticTripTimer, 12));
         edited("plus sign", 9, "Static Trip Timer,+12", exampleWith(P::StaticTripTimer, 12));
-        edited("count above 9999999", 5, "x,10000000", exampleWith(P::ShutDownCountSP, 9999999));
-        edited("negative count", 6, "x,-5", exampleWith(P::WarningCountSP, 0));
-        edited("trip 150", 8, "x,150", exampleWith(P::StaticTripSP, 99));
-        edited("timer 300", 9, "x,300", exampleWith(P::StaticTripTimer, 255));
-        edited("fault count 70000", 13, "x,70000", exampleWith(P::DynamicFaultCount, 65530));
         failed("empty value", 6, "Warning Count Set-Point,");
         failed("no comma", 6, "Warning Count Set-Point 4500");
         failed("value not a number", 6, "Warning Count Set-Point,abc");

@@ -7,8 +7,6 @@
 #include <cassert>
 #include <numeric>
 
-using namespace DeviceFrames;
-
 // The frame scans find what a plain reading of the frame layout finds, and each frame the
 // builders make reads back.
 namespace {
@@ -44,24 +42,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // parameter's data bytes, built into frames and read back.
     const auto value = qFromLittleEndian<std::int32_t>(batch.leftJustified(4, '\0').constData());
     const auto psi = std::uint8_t(value);
-    assert(ScanPressureFrames(pressureFrame(psi), 5) == std::vector{psi});
-    assert(CountWriteAcks(writeAck(), 4) == 1);
+    assert(ScanPressureFrames(BuildPressureFrame(psi), 5) == std::vector{psi});
+    assert(CountWriteAcks(BuildWriteAck(), 4) == 1);
     for (int i = 0; i < ParameterCount; ++i) {
         const auto p = Parameter(i);
-        const int length = 4 + deviceParameter(p).dataBytes;
-        const int command = deviceParameter(p).address * 16; // low nibble 0 read, 1 reply, 2 write
-        // A count above 9999999 reads as unset, a trip pressure above 99 as 99.
-        const bool trip = p == Parameter::StaticTripSP || p == Parameter::DynamicTripSP ||
-                          p == Parameter::CountTripSP;
-        const auto limited = [&](std::int32_t raw) {
-            return length == 7 ? (raw > 9999999 ? 0 : raw) : trip ? std::min(raw, 99) : raw;
-        };
+        const DeviceSlot& slot = parameterInfo(p).device;
+        const int length = 4 + slot.dataBytes;
+        const int command = slot.address * 16; // low nibble 0 read, 1 reply, 2 write
+        const auto limited = [p](std::int32_t raw) { return applyUploadLimit(p, raw); };
         std::vector<std::int32_t> replies = framesIn(batch, count, length, command + 1);
         std::transform(replies.begin(), replies.end(), replies.begin(), limited);
         assert(ScanReadReplies(batch, count, p) == replies);
 
         const std::int32_t cut = value & ((1 << (8 * (length - 4))) - 1);
-        assert(ScanReadReplies(readReply(p, cut), length, p) == std::vector{limited(cut)});
+        assert(ScanReadReplies(BuildReadReply(p, cut), length, p) == std::vector{limited(cut)});
         const QByteArray request = BuildReadRequest(p);
         assert(request.size() == 4 && framesIn(request, 4, 4, command) == std::vector{0});
         try {

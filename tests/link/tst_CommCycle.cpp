@@ -61,32 +61,31 @@ private Q_SLOTS:
         cycle.connect(2);
         dropAnswer = true;
         ticks(12);
-        feed(DeviceFrames::pressureFrame(42) + '\0');
+        feed(BuildPressureFrame(42) + '\0');
         ticks(1);
-        feed(DeviceFrames::pressureFrame(20) + DeviceFrames::pressureFrame(120) +
-             DeviceFrames::pressureFrame(57));
+        feed(BuildPressureFrame(20) + BuildPressureFrame(120) + BuildPressureFrame(57));
         ticks(1);
         feed(hexBytes("80 07 D0 39 10 55 66"));
         ticks(1);
-        feed(DeviceFrames::pressureFrame(30));
+        feed(BuildPressureFrame(30));
         ticks(1);
 
         lines << u"== Download with Static Trip Pressure 33, an acknowledgement lost"_s;
         set.StaticTripSP = 33;
         cycle.startDownload();
-        feed(DeviceFrames::pressureFrame(31));
+        feed(BuildPressureFrame(31));
         ticks(3);
         dropAnswer = true;
         ticks(1);
         feed(hexBytes("12 34 56 78"));
         ticks(8);
-        feed(DeviceFrames::pressureFrame(32) + '\0');
+        feed(BuildPressureFrame(32) + '\0');
         ticks(1);
 
         lines << u"== Download with a timer too wide for its frame"_s;
         set.StaticTripTimer = 300;
         cycle.startDownload();
-        feed(DeviceFrames::pressureFrame(31));
+        feed(BuildPressureFrame(31));
         ticks(6);
 
         lines << u"== Connect Comm Port 1, the line fails during the upload"_s;

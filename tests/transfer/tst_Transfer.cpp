@@ -74,13 +74,10 @@ private Q_SLOTS:
         ParameterSet fault = exampleValues();
         fault.DynamicFaultCount = 5;
         QTest::newRow("last step takes address 7, not a late address 9")
-            << 8
-            << DeviceFrames::readReply(P::StaticFaultCount, 4) +
-                   DeviceFrames::readReply(P::DynamicFaultCount, 5)
+            << 8 << BuildReadReply(P::StaticFaultCount, 4) + BuildReadReply(P::DynamicFaultCount, 5)
             << UploadResult::Stored << fault;
-        QTest::newRow("only another step's reply")
-            << 1 << DeviceFrames::readReply(P::ActualCount, 1235) << UploadResult::Requested
-            << exampleValues();
+        QTest::newRow("only another step's reply") << 1 << BuildReadReply(P::ActualCount, 1235)
+                                                   << UploadResult::Requested << exampleValues();
     }
 
     void uploadStep_replyBatch_setsOnlyItsParameter()

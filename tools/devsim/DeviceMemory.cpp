@@ -6,17 +6,6 @@
 #include <QFile>
 #include <QSaveFile>
 
-#include <array>
-
-namespace {
-
-constexpr std::array<const char*, ParameterCount> Names{
-    "ShutDownCountSP", "WarningCountSP", "ActualCount",      "StaticTripSP",      "StaticTripTimer",
-    "DynamicTripSP",   "CountTripSP",    "StaticFaultCount", "DynamicFaultCount",
-};
-
-} // namespace
-
 ParameterSet DeviceMemory::defaultValues()
 {
     ParameterSet values;
@@ -34,12 +23,12 @@ ParameterSet DeviceMemory::defaultValues()
 
 std::int32_t DeviceMemory::widthLimit(Parameter p)
 {
-    return (std::int32_t{1} << (8 * deviceParameter(p).dataBytes)) - 1;
+    return (std::int32_t{1} << (8 * parameterInfo(p).device.dataBytes)) - 1;
 }
 
 QString DeviceMemory::name(Parameter p)
 {
-    return QString::fromLatin1(Names[static_cast<std::size_t>(p)]);
+    return QString::fromLatin1(parameterInfo(p).name);
 }
 
 QByteArray DeviceMemory::dumpText() const

@@ -13,7 +13,7 @@ DeviceProtocol::DeviceProtocol(DeviceMemory& memory, const FaultSettings& faults
 
 QByteArray DeviceProtocol::pressureFrame(std::uint8_t psi)
 {
-    QByteArray frame = DeviceFrames::pressureFrame(psi);
+    QByteArray frame = BuildPressureFrame(psi);
     if (happens(m_faults.corruptFraction))
         frame.back() = static_cast<char>(frame.back() + 1);
     return frame;
@@ -54,10 +54,10 @@ std::optional<DeviceProtocol::Request> DeviceProtocol::requestNamedBy(std::uint8
     using DeviceFrames::Function;
     for (int i = 0; i < ParameterCount; ++i) {
         const auto p = static_cast<Parameter>(i);
-        if (command == DeviceFrames::commandByte(p, Function::ReadRequest))
+        if (command == FrameCommandByte(p, Function::ReadRequest))
             return Request{p, false, DeviceFrames::ReadRequestLength};
-        if (command == DeviceFrames::commandByte(p, Function::WriteRequest))
-            return Request{p, true, DeviceFrames::dataFrameLength(p)};
+        if (command == FrameCommandByte(p, Function::WriteRequest))
+            return Request{p, true, DataFrameLength(p)};
     }
     return std::nullopt;
 }
@@ -65,8 +65,7 @@ std::optional<DeviceProtocol::Request> DeviceProtocol::requestNamedBy(std::uint8
 void DeviceProtocol::answer(const Request& request, const std::uint8_t* frame, Outcome& outcome)
 {
     if (!request.write) {
-        send(DeviceFrames::readReply(request.parameter, m_memory.value(request.parameter)), 1,
-             outcome);
+        send(BuildReadReply(request.parameter, m_memory.value(request.parameter)), 1, outcome);
         return;
     }
     // The data bytes between command and checksum, most significant first.
@@ -75,7 +74,7 @@ void DeviceProtocol::answer(const Request& request, const std::uint8_t* frame, O
         value = value * 256 + frame[i];
     m_memory.store(request.parameter, value);
     ++outcome.stored;
-    send(DeviceFrames::writeAck(), m_faults.duplicateAcks ? 2 : 1, outcome);
+    send(BuildWriteAck(), m_faults.duplicateAcks ? 2 : 1, outcome);
 }
 
 void DeviceProtocol::send(QByteArray frame, int copies, Outcome& outcome)

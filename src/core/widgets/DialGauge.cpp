@@ -1,5 +1,7 @@
 #include "DialGauge.h"
 
+#include "ParameterTable.h"
+
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QKeyEvent>
@@ -14,9 +16,6 @@
 #include <cmath>
 
 namespace {
-
-// Keyboard and assistive tools set the needle only where a released drag may leave it.
-constexpr double HighestSetPoint = 99.0;
 
 QPointF polar(const QPointF& centre, double radius, double degrees)
 {
@@ -68,7 +67,7 @@ public:
         if (!gauge()->needleMouseControl())
             return;
         gauge()->setNeedleValue(
-            std::clamp(value.toDouble(), DialGauge::ScaleMinimum, HighestSetPoint));
+            std::clamp<double>(value.toDouble(), DialGauge::ScaleMinimum, HighestTripPressure));
         Q_EMIT gauge()->MouseUp();
     }
 
@@ -478,12 +477,13 @@ void DialGauge::keyPressEvent(QKeyEvent* event)
         target = ScaleMinimum;
         break;
     case Qt::Key_End:
-        target = HighestSetPoint;
+        target = HighestTripPressure;
         break;
     default:
         QWidget::keyPressEvent(event);
         return;
     }
-    setNeedleValue(std::clamp(target, ScaleMinimum, HighestSetPoint));
+    // Keys set the needle only where a released drag may leave it.
+    setNeedleValue(std::clamp<double>(target, ScaleMinimum, HighestTripPressure));
     Q_EMIT MouseUp();
 }

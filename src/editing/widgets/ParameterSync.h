@@ -4,23 +4,9 @@
 #include "ModVars.h"
 #include "SpreadGrid.h"
 
-#include <array>
 #include <cstdint>
 
-// One grid row: the parameter it shows and its caption, units and accepted range.
-struct GridRow
-{
-    Parameter parameter;
-    const char* caption;
-    const char* units;
-    std::int32_t minimum;
-    std::int32_t maximum;
-};
-
-// The grid's nine rows, top to bottom. Row 6 shows CountTripSP and row 7 DynamicTripSP,
-// the reverse of the canonical order.
-extern const std::array<GridRow, 9> GridRows;
-
+// The grid's nine rows, top to bottom: caption, units and accepted range.
 QList<GridRowSpec> gridRowSpecs();
 
 // The three trip dials, in the order the needles are set.
