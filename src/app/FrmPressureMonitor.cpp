@@ -274,12 +274,12 @@ void FrmPressureMonitor::markPressureWindow(int high, int low)
 
 void FrmPressureMonitor::RefreshGrid()
 {
-    refreshGrid(*SpdEEPROM, ModVars);
+    fillGrid(*SpdEEPROM, ModVars);
 }
 
 void FrmPressureMonitor::RefreshTripNeedles()
 {
-    refreshTripNeedles({*GaugeStaticTrip, *GaugeCountTrip, *GaugeDynamicTrip}, ModVars);
+    setTripNeedles({*GaugeStaticTrip, *GaugeCountTrip, *GaugeDynamicTrip}, ModVars);
 }
 
 void FrmPressureMonitor::showDeviceValues(const ParameterSet& device)
@@ -329,19 +329,19 @@ void FrmPressureMonitor::SpdEEPROM_CellEdited()
 
 void FrmPressureMonitor::GaugeStaticTrip_MouseUp()
 {
-    ModVars.StaticTripSP = takeNeedleSetPoint(*GaugeStaticTrip);
+    ModVars.StaticTripSP = takeNeedleSetPoint(*GaugeStaticTrip, Parameter::StaticTripSP);
     RefreshGrid();
 }
 
 void FrmPressureMonitor::GaugeCountTrip_MouseUp()
 {
-    ModVars.CountTripSP = takeNeedleSetPoint(*GaugeCountTrip);
+    ModVars.CountTripSP = takeNeedleSetPoint(*GaugeCountTrip, Parameter::CountTripSP);
     RefreshGrid();
 }
 
 void FrmPressureMonitor::GaugeDynamicTrip_MouseUp()
 {
-    ModVars.DynamicTripSP = takeNeedleSetPoint(*GaugeDynamicTrip);
+    ModVars.DynamicTripSP = takeNeedleSetPoint(*GaugeDynamicTrip, Parameter::DynamicTripSP);
     RefreshGrid();
 }
 

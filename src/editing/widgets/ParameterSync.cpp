@@ -15,13 +15,13 @@ QList<GridRowSpec> gridRowSpecs()
     return rows;
 }
 
-void refreshGrid(SpreadGrid& grid, const ParameterSet& set)
+void fillGrid(SpreadGrid& grid, const ParameterSet& set)
 {
     for (int row = 1; row <= ParameterCount; ++row)
         grid.setCellValue(row, set.value(gridParameter(row)));
 }
 
-void refreshTripNeedles(const TripGauges& gauges, const ParameterSet& set)
+void setTripNeedles(const TripGauges& gauges, const ParameterSet& set)
 {
     gauges.staticTrip.setNeedleValue(set.StaticTripSP);
     gauges.countTrip.setNeedleValue(set.CountTripSP);
@@ -48,10 +48,11 @@ void readGridBack(const SpreadGrid& grid, ParameterSet& set)
     }
 }
 
-std::int16_t takeNeedleSetPoint(DialGauge& gauge)
+std::int16_t takeNeedleSetPoint(DialGauge& gauge, Parameter trip)
 {
     // A released needle may rest anywhere on the dial, but a trip pressure goes no higher.
-    if (gauge.needleValue() > HighestTripPressure)
-        gauge.setNeedleValue(HighestTripPressure);
+    const double limit = parameterInfo(trip).needleLimit.value();
+    if (gauge.needleValue() > limit)
+        gauge.setNeedleValue(limit);
     return static_cast<std::int16_t>(roundHalfEven(gauge.needleValue()));
 }

@@ -18,10 +18,10 @@ struct TripGauges
 };
 
 // Copies the nine parameters into the grid's value column.
-void refreshGrid(SpreadGrid& grid, const ParameterSet& set);
+void fillGrid(SpreadGrid& grid, const ParameterSet& set);
 
 // Sets the three trip needles from the three trip set-points.
-void refreshTripNeedles(const TripGauges& gauges, const ParameterSet& set);
+void setTripNeedles(const TripGauges& gauges, const ParameterSet& set);
 
 // Tells the grid what the device holds, so that it marks the values that differ.
 void markDeviceValues(SpreadGrid& grid, const ParameterSet& device);
@@ -29,8 +29,7 @@ void markDeviceValues(SpreadGrid& grid, const ParameterSet& device);
 // After any edit: takes all nine value cells back into the set, whichever one changed.
 void readGridBack(const SpreadGrid& grid, ParameterSet& set);
 
-// A dragged needle was released: a needle past the highest trip pressure is put back
-// there, and the needle's position rounded to the nearest whole number (halves to even)
-// is the new set-point.
-// The needle itself otherwise stays where the user left it.
-std::int16_t takeNeedleSetPoint(DialGauge& gauge);
+// The needle of the trip pressure `trip` was released: a needle past the trip's needle limit
+// is put back there, and the needle's position rounded to the nearest whole number (halves
+// to even) is the new set-point. The needle itself otherwise stays where the user left it.
+std::int16_t takeNeedleSetPoint(DialGauge& gauge, Parameter trip);
