@@ -126,6 +126,37 @@ class TestFrmPressureMonitor : public QObject
             QTest::keyClick(type, Qt::Key_Down);
     }
 
+    // The picture equals the one kept under tests/data, each colour channel within a few
+    // steps; otherwise this run's picture and one of the differing pixels are written beside
+    // the build for a person to look at.
+    static void expectKeptPicture(const QImage& shot, const char* name)
+    {
+        const QImage actual = shot.convertToFormat(QImage::Format_RGB32);
+        const QImage kept = QImage(keptFile(name)).convertToFormat(QImage::Format_RGB32);
+        QImage differences(actual.size(), QImage::Format_RGB32);
+        differences.fill(Qt::white);
+        int differing = 0;
+        for (int y = 0; y < actual.height() && kept.size() == actual.size(); ++y) {
+            for (int x = 0; x < actual.width(); ++x) {
+                const QRgb a = actual.pixel(x, y), k = kept.pixel(x, y);
+                if (qAbs(qRed(a) - qRed(k)) + qAbs(qGreen(a) - qGreen(k)) +
+                        qAbs(qBlue(a) - qBlue(k)) >
+                    24) {
+                    differences.setPixel(x, y, qRgb(255, 0, 0));
+                    ++differing;
+                }
+            }
+        }
+        if (kept.size() == actual.size() && differing == 0)
+            return;
+        const QString base = QDir(QCoreApplication::applicationDirPath())
+                                 .filePath(QString::fromLatin1(name).chopped(4));
+        actual.save(base + u".png"_s);
+        differences.save(base + u".diff.png"_s);
+        QFAIL(qPrintable(
+            u"%1 pixels differ from %2; see %3.png"_s.arg(differing).arg(keptFile(name), base)));
+    }
+
     // Every control lies within the form and clear of the others (the main window's
     // connection buttons share one row of pixels, as it was designed), and every caption fits.
     static void expectTidyLayout(const QWidget& form, int controlCount)
@@ -612,6 +643,18 @@ private Q_SLOTS:
         const bool stays = answer == MessageAnswer::No;
         QCOMPARE(QPair(m_window->commCycle().timer().isActive(), m_window->isVisible()),
                  QPair(stays, stays));
+    }
+
+    // The window as a technician sees it during the live stream, with one value edited since
+    // the upload: the needle, the pressure window on all four dials, the trip needles, the
+    // marked grid value, the status line and the picture buttons.
+    void picture_liveWindowWithAnEditedValue_looksAsKept()
+    {
+        connectAndUpload();
+        m_port->feed(BuildPressureFrame(20) + BuildPressureFrame(61) + BuildPressureFrame(42));
+        m_window->commCycle().tick();
+        QVERIFY(m_window->SpdEEPROM->enterText(4, u"33"_s));
+        expectKeptPicture(m_window->grab().toImage(), "monitor_window_live.png");
     }
 
     // Before the first upload nothing is marked; afterwards every value that differs from

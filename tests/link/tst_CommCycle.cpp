@@ -104,8 +104,9 @@ private Q_SLOTS:
             lines << record.mid(12);
         lines << u"== device memory"_s << QString::fromLatin1(memory.dumpText()).split(u'\n');
 
-        const QString kept = QStringLiteral(VORTA_TEST_DATA "/comm_cycle_session.txt");
-        const QString actual = QDir::current().filePath(u"comm_cycle_session.txt"_s);
+        const QString kept = keptFile("comm_cycle_session.txt");
+        const QString actual =
+            QDir(QCoreApplication::applicationDirPath()).filePath(u"comm_cycle_session.txt"_s);
         const QByteArray transcript = lines.join(u'\n').toUtf8() + '\n';
         if (transcript != fileContents(kept)) {
             QVERIFY(writeFile(actual, transcript));

@@ -17,6 +17,11 @@ ParameterSet exampleValues()
     return {5000, 4500, 1234, 45, 10, 60, 50, 3, 0};
 }
 
+QString keptFile(const char* name)
+{
+    return QStringLiteral(VORTA_TEST_DATA "/") + QString::fromLatin1(name);
+}
+
 QByteArray fileContents(const QString& path)
 {
     QFile file(path);
