@@ -135,13 +135,14 @@ class TestFrmPressureMonitor : public QObject
         const QImage kept = QImage(keptFile(name)).convertToFormat(QImage::Format_RGB32);
         QImage differences(actual.size(), QImage::Format_RGB32);
         differences.fill(Qt::white);
+        const auto apart = [](QRgb a, QRgb k) {
+            return qAbs(qRed(a) - qRed(k)) + qAbs(qGreen(a) - qGreen(k)) +
+                   qAbs(qBlue(a) - qBlue(k));
+        };
         int differing = 0;
         for (int y = 0; y < actual.height() && kept.size() == actual.size(); ++y) {
             for (int x = 0; x < actual.width(); ++x) {
-                const QRgb a = actual.pixel(x, y), k = kept.pixel(x, y);
-                if (qAbs(qRed(a) - qRed(k)) + qAbs(qGreen(a) - qGreen(k)) +
-                        qAbs(qBlue(a) - qBlue(k)) >
-                    24) {
+                if (apart(actual.pixel(x, y), kept.pixel(x, y)) > 6) {
                     differences.setPixel(x, y, qRgb(255, 0, 0));
                     ++differing;
                 }
