@@ -43,9 +43,11 @@ private Q_SLOTS:
         const auto ticks = [&](int count) {
             for (int i = 0; i < count; ++i) {
                 cycle.tick();
-                lines << (cycle.timer().isActive()
-                              ? u"-- tick, next in %1 ms"_s.arg(cycle.timer().interval())
-                              : u"-- tick, timer off"_s);
+                const QString timer = cycle.timer().isActive()
+                                          ? u"next in %1 ms"_s.arg(cycle.timer().interval())
+                                          : u"timer off"_s;
+                lines << u"-- tick, %1, the line wakes at %2 bytes"_s.arg(timer).arg(
+                    fake->readThreshold);
             }
         };
         const auto feed = [&](const QByteArray& bytes) {
@@ -61,6 +63,8 @@ private Q_SLOTS:
         cycle.connect(2);
         dropAnswer = true;
         ticks(12);
+        feed(BuildPressureFrame(0) + '\0');
+        ticks(1);
         feed(BuildPressureFrame(42) + '\0');
         ticks(1);
         feed(BuildPressureFrame(20) + BuildPressureFrame(120) + BuildPressureFrame(57));
@@ -74,7 +78,10 @@ private Q_SLOTS:
         set.StaticTripSP = 33;
         cycle.startDownload();
         feed(BuildPressureFrame(31));
-        ticks(3);
+        ticks(1);
+        lines << u"== Overcount S.P. edited after its row was written"_s;
+        set.ShutDownCountSP = 77;
+        ticks(2);
         dropAnswer = true;
         ticks(1);
         feed(hexBytes("12 34 56 78"));
@@ -93,8 +100,14 @@ private Q_SLOTS:
         ticks(2);
         fake->failOutput = true;
         ticks(1);
+        lines << u"== Connect Comm Port 2, which cannot be opened"_s;
+        fake->failOutput = false;
+        fake->failOpen = true;
+        cycle.connect(2);
+        ticks(1);
         lines << u"== Disconnect"_s;
         cycle.disconnect();
+        lines << u"-- the line wakes at %1 bytes"_s.arg(fake->readThreshold);
 
         lines << u"== traffic log, without times and the first line"_s;
         log.reset();
