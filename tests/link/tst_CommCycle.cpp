@@ -55,6 +55,9 @@ private Q_SLOTS:
             fake->feed(bytes);
         };
 
+        lines << u"== Connect Comm Port 1 and Disconnect before the first tick"_s;
+        cycle.connect(1);
+        cycle.disconnect();
         lines << u"== Connect Comm Port 1, which cannot be taken"_s;
         fake->failCommPort = true;
         cycle.connect(1);

@@ -1,6 +1,5 @@
-#include "FakeSerialLink.h"
-#include "LoggingSerialLink.h"
 #include "TestSupport.h"
+#include "TrafficLog.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -24,27 +23,9 @@ class TestTrafficLog : public QObject
 private Q_SLOTS:
     void init() { m_path = m_dir.filePath(QString::fromLatin1(QTest::currentTestFunction())); }
 
-    // Only a change of settings is recorded; a failure is recorded and still thrown.
-    void decorator_recordsTrafficSettingsAndFailures()
+    // The serial line's records are checked in the cycle's kept session.
+    void line_timeRightAlignedWithMilliseconds()
     {
-        TrafficLog log(m_path);
-        auto* fake = new FakeSerialLink;
-        LoggingSerialLink link(std::unique_ptr<SerialLink>(fake), log);
-        link.setPortOpen(true);
-        link.output(hexBytes("80 04 00 7C"));
-        fake->feed(hexBytes("80 01 D0 14 9B"));
-        link.input();
-        link.setSettings(u"57600,n,8,1"_s);
-        link.setSettings(u"57600,n,8,1"_s);
-        fake->failOutput = true;
-        QVERIFY_THROWS_EXCEPTION(SerialError, link.output("\x80"));
-        link.setPortOpen(false);
-        log.flush();
-        QCOMPARE(
-            records(m_path).mid(1), // after "Log started" with the date and time
-            QStringList({u"EV Opened Comm Port 1 (/dev/ttyS0) 9600,n,8,1"_s, u"TX 80 04 00 7C"_s,
-                         u"RX 80 01 D0 14 9B"_s, u"EV Settings 57600,n,8,1"_s, u"TX 80"_s,
-                         u"ER injected failure to send"_s, u"EV Closed Comm Port 1"_s}));
         QCOMPARE(TrafficLog::line(3600007, TrafficLog::Kind::Sent, "80"), "   3600.007 TX 80\n");
     }
 

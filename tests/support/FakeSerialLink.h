@@ -26,7 +26,6 @@ public:
     {
         SerialSettings::parse(settings);
         m_settings = settings;
-        settingsHistory.append(settings);
     }
     QString settings() const override { return m_settings; }
     bool portOpen() const override { return m_open; }
@@ -56,8 +55,7 @@ public:
     bool failCommPort = false;
     bool failOpen = false;
     bool failOutput = false;
-    QList<QByteArray> writes;    // each output() call, in order
-    QStringList settingsHistory; // each settings text applied, in order
+    QList<QByteArray> writes; // each output() call, in order
     int openCount = 0;
     int readThreshold = 1;
     // Called after every write, so a test can answer as the device would.

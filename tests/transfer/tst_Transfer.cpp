@@ -23,6 +23,7 @@ private Q_SLOTS:
     {
         m_port = FakeSerialLink();
         m_port.setPortOpen(true);
+        m_port.setSettings(u"57600,n,8,1"_s);
         m_set = exampleValues();
     }
 
@@ -56,7 +57,7 @@ private Q_SLOTS:
         m_port.feed(arrived);
         QCOMPARE(UploadStep(step, m_port, m_set), result);
         QCOMPARE(m_port.writes, QList{BuildReadRequest(uploadParameter(step))});
-        QCOMPARE(m_port.settingsHistory, QStringList{u"9600,n,8,1"_s});
+        QCOMPARE(m_port.settings(), u"9600,n,8,1"_s);
         QCOMPARE(m_set, expected);
         QCOMPARE(m_port.inBufferCount(), left);
     }
@@ -93,7 +94,7 @@ private Q_SLOTS:
             sent.append(BuildWriteRequest(p, m_set.value(p)));
         }
         QCOMPARE(m_port.writes, sent);
-        QCOMPARE(m_port.settingsHistory, QStringList{u"9600,n,8,1"_s});
+        QCOMPARE(m_port.settings(), u"9600,n,8,1"_s);
     }
 };
 
