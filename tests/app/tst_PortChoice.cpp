@@ -13,7 +13,8 @@ class TestPortChoice : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    // Comm Port 1 and 2, then the menu of Comm Port 1 with its current device marked.
+    // Comm Port 1 and 2 as their tooltips name them, then the menu of Comm Port 1 with its
+    // current device marked.
     void defaultsAndMenu_builtInFirstThenAdaptersByStableName_data()
     {
         QTest::addColumn<QList<PortDescription>>("ports");
@@ -23,17 +24,17 @@ private Q_SLOTS:
         const PortDescription a{u"/dev/ttyUSB1"_s, idA, u"FT232R"_s, u"FTDI"_s, u"A"_s};
         const PortDescription b{u"/dev/ttyUSB0"_s, idB, {}, {}, {}};
         const QString menuA = idA + u" (ttyUSB1) - FT232R, FTDI, A"_s;
-        const QString menuB = idB + u" (ttyUSB0)"_s;
+        const QString menuB = idB + u" (ttyUSB0)"_s, labelA = idA + u" (ttyUSB1)"_s;
+        const QString absent0 = u"/dev/ttyS0 (not present)"_s;
+        const QString absent1 = u"/dev/ttyS1 (not present)"_s;
         QTest::newRow("none") << QList<PortDescription>()
-                              << QStringList{u"/dev/ttyS0"_s, u"/dev/ttyS1"_s,
-                                             u"* /dev/ttyS0 (not present)"_s};
-        QTest::newRow("one adapter")
-            << QList{b} << QStringList{idB, u"/dev/ttyS1"_s, u"* "_s + menuB};
+                              << QStringList{absent0, absent1, u"* "_s + absent0};
+        QTest::newRow("one adapter") << QList{b} << QStringList{menuB, absent1, u"* "_s + menuB};
         QTest::newRow("COM1 and an adapter")
             << QList{a, com1}
-            << QStringList{u"/dev/ttyS0"_s, idA, u"* /dev/ttyS0 - 16550A"_s, menuA};
+            << QStringList{u"/dev/ttyS0"_s, labelA, u"* /dev/ttyS0 - 16550A"_s, menuA};
         QTest::newRow("two adapters")
-            << QList{b, a} << QStringList{idA, idB, u"* "_s + menuA, menuB};
+            << QList{b, a} << QStringList{labelA, menuB, u"* "_s + menuA, menuB};
     }
 
     void defaultsAndMenu_builtInFirstThenAdaptersByStableName()
@@ -41,7 +42,7 @@ private Q_SLOTS:
         QFETCH(QList<PortDescription>, ports);
         QFETCH(QStringList, shown);
         const PortNames names([ports] { return ports; }, nullptr);
-        QStringList seen{names.deviceFor(1), names.deviceFor(2)};
+        QStringList seen{names.describe(1), names.describe(2)};
         for (const PortMenuEntry& entry : names.menu(1))
             seen.append((entry.checked ? u"* "_s : QString()) + entry.text);
         QCOMPARE(seen, shown);

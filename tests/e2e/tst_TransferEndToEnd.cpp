@@ -6,7 +6,6 @@
 #include "TestSupport.h"
 
 #include <QFile>
-#include <QLabel>
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>

@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 #include "TrafficLog.h"
 
+#include <QCommandLineParser>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -27,6 +28,17 @@ private Q_SLOTS:
     void line_timeRightAlignedWithMilliseconds()
     {
         QCOMPARE(TrafficLog::line(3600007, TrafficLog::Kind::Sent, "80"), "   3600.007 TX 80\n");
+    }
+
+    void options_capGivenInMebibytes()
+    {
+        QCommandLineParser parser;
+        TrafficLog::addOptions(parser);
+        QVERIFY(parser.parse({u"vorta-cal"_s, u"--log"_s, m_path, u"--log-max-mb"_s, u"3"_s}));
+        QString error;
+        const std::optional<TrafficLog::Options> options = TrafficLog::options(parser, error);
+        QVERIFY(options && options->path == m_path);
+        QCOMPARE(options->maxBytes, 3 * 1048576);
     }
 
     // Each flush that would pass the cap moves the file to FILE.1, replacing the older one.

@@ -50,7 +50,6 @@ public:
     void setReadThreshold(int bytes) override { readThreshold = bytes; }
 
     void feed(const QByteArray& bytes) { m_received.append(bytes); }
-    QByteArray allWritten() const { return writes.join(); }
 
     bool failCommPort = false;
     bool failOpen = false;
