@@ -19,5 +19,5 @@ void ParameterSet::assign(Parameter p, std::int32_t v)
 
 bool isSixteenBit(Parameter p)
 {
-    return parameterInfo(p).field.bits() == 16;
+    return parameterInfo(p).field.narrow != nullptr;
 }

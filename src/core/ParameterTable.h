@@ -15,8 +15,6 @@ struct ParameterField
 {
     std::int32_t ParameterSet::*wide = nullptr;
     std::int16_t ParameterSet::*narrow = nullptr;
-
-    constexpr int bits() const { return narrow ? 16 : 32; }
 };
 
 constexpr ParameterField field(std::int32_t ParameterSet::*wide)

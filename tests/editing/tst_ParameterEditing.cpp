@@ -39,17 +39,10 @@ private Q_SLOTS:
         ParameterSet set = exampleValues();
         QCOMPARE(applyAutoCalibration(set, std::int16_t(maxPressure), std::int16_t(minPressure)),
                  !trips.isEmpty());
-        ParameterSet expected = exampleValues();
-        if (!trips.isEmpty())
-            expected = {5000,
-                        4500,
-                        0,
-                        std::int16_t(trips[0]),
-                        10,
-                        std::int16_t(trips[2]),
-                        std::int16_t(trips[1]),
-                        0,
-                        0};
+        const auto trip = [&](int i) { return std::int16_t(trips.value(i)); };
+        const ParameterSet expected =
+            trips.isEmpty() ? exampleValues()
+                            : ParameterSet{5000, 4500, 0, trip(0), 10, trip(2), trip(1), 0, 0};
         QCOMPARE(set, expected);
     }
 };

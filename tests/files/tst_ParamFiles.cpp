@@ -10,8 +10,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-Q_DECLARE_METATYPE(ParameterSet)
-
 using P = Parameter;
 
 namespace {

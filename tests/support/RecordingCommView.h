@@ -15,12 +15,9 @@ public:
     void setProgress(int value) override { lines << u"progress %1"_s.arg(value); }
     void setConnectControlsEnabled(bool on) override
     {
-        lines << (on ? u"connect controls on"_s : u"connect controls off"_s);
+        lines << u"connect controls "_s + onOff(on);
     }
-    void setDownloadEnabled(bool on) override
-    {
-        lines << (on ? u"download on"_s : u"download off"_s);
-    }
+    void setDownloadEnabled(bool on) override { lines << u"download "_s + onOff(on); }
     void setLiveNeedle(int pressure) override { lines << u"needle %1"_s.arg(pressure); }
     void markPressureWindow(int high, int low) override
     {
@@ -47,4 +44,7 @@ public:
     }
 
     QStringList lines;
+
+private:
+    static QString onOff(bool on) { return on ? u"on"_s : u"off"_s; }
 };

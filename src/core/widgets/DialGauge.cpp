@@ -172,16 +172,6 @@ void DialGauge::setNeedleMouseControl(bool on)
         unsetCursor();
 }
 
-QSize DialGauge::sizeHint() const
-{
-    return {113, 81};
-}
-
-QSize DialGauge::minimumSizeHint() const
-{
-    return {60, 45};
-}
-
 DialGauge::Face DialGauge::face() const
 {
     constexpr double margin = 2.0;

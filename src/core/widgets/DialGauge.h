@@ -46,9 +46,6 @@ public:
     // The scale value under a point of the widget, for dragging (and for tests).
     double valueAt(const QPointF& position) const;
 
-    QSize sizeHint() const override;
-    QSize minimumSizeHint() const override;
-
 Q_SIGNALS:
     void needleValueChanged(double value);
     void MouseUp();
