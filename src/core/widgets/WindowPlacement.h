@@ -4,9 +4,14 @@
 
 class QWidget;
 
-// The windows were designed in twips; at fifteen to a pixel every control keeps its place.
-constexpr QRect twips(int left, int top, int width, int height)
+// The windows were designed in twips, fifteen to a pixel, and every place and size falls on
+// a whole pixel; one that does not is a typo, and the build stops on it.
+consteval QRect twips(int left, int top, int width, int height)
 {
+    for (const int value : {left, top, width, height}) {
+        if (value % 15 != 0)
+            throw "a layout value in twips that is no whole number of pixels";
+    }
     return {left / 15, top / 15, width / 15, height / 15};
 }
 

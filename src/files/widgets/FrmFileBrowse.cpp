@@ -35,7 +35,7 @@ FrmFileBrowse::FrmFileBrowse(QWidget* mainWindow, FileAction action)
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("File Browser"));
     setWindowIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
-    setFixedSize(4980 / 15, 4710 / 15);
+    setFixedSize(twips(0, 0, 4980, 4710).size());
     setFont(compactFont(font()));
 
     TxtFileName = new QLineEdit(this);
