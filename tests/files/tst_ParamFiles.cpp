@@ -152,6 +152,15 @@ private slots:
                      QString::fromLatin1(resolved));
     }
 
+    // A host path maps into the drive with the longest root that holds it, and back.
+    void severalDrives_aPathMapsIntoTheInnermost()
+    {
+        const DosPathMapper mapper({{u'C', u"/"_s}, {u'D', host(u"Data"_s)}});
+        QCOMPARE(mapper.toDos(host(u"Data/x.prs"_s)), u"D:\\x.prs"_s);
+        QCOMPARE(mapper.toDos(host(u"My.Dir"_s)), m_mapper.toDos(host(u"My.Dir"_s)));
+        QCOMPARE(mapper.toHost(u"D:\\SUB\\X.PRS"_s).path, host(u"Data/SUB/X.PRS"_s));
+    }
+
     // A refused entry writes nothing in the folder. The process file system takes no new
     // files, not even from the superuser.
     void save_entry_givesFileNamedByThePathRules_data()
@@ -289,7 +298,8 @@ private slots:
                                          {"NOPE\\PRESS1.PRS", missing},
                                          {"DATA\\*.PRS", missing},
                                          {"DATA\\", missing},
-                                         {"EMPTY\\", failed}})
+                                         {"EMPTY\\", failed},
+                                         {"C:\\Z", missing}})
             QTest::newRow(entry) << QString::fromLatin1(entry) << log;
     }
 

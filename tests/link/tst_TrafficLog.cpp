@@ -24,12 +24,6 @@ class TestTrafficLog : public QObject
 private Q_SLOTS:
     void init() { m_path = m_dir.filePath(QString::fromLatin1(QTest::currentTestFunction())); }
 
-    // The serial line's records are checked in the cycle's kept session.
-    void line_timeRightAlignedWithMilliseconds()
-    {
-        QCOMPARE(TrafficLog::line(3600007, TrafficLog::Kind::Sent, "80"), "   3600.007 TX 80\n");
-    }
-
     void options_capGivenInMebibytes()
     {
         QCommandLineParser parser;

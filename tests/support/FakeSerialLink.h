@@ -33,7 +33,6 @@ public:
     {
         if (open && !m_open && failOpen)
             throw SerialError("injected failure to open");
-        openCount += open && !m_open;
         m_open = open;
     }
     int inBufferCount() override { return int(requireOpen().m_received.size()); }
@@ -55,7 +54,6 @@ public:
     bool failOpen = false;
     bool failOutput = false;
     QList<QByteArray> writes; // each output() call, in order
-    int openCount = 0;
     int readThreshold = 1;
     // Called after every write, so a test can answer as the device would.
     std::function<void(const QByteArray&)> onOutput;
