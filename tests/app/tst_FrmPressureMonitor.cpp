@@ -383,11 +383,10 @@ private Q_SLOTS:
                     .manhattanLength() <= 2);
         expectTidyLayout(*browse(), 12);
         QCOMPARE(nameBox()->text(), m_dosData);
-        QCOMPARE(control<QComboBox>("CmbFileType")->currentText(), u"*.PRS"_s);
+        QCOMPARE(control<QComboBox>("DrvPick")->itemText(0), u"C:"_s);
         QCOMPARE(listed(), QStringList{"press1.prs"});
         pickFileType(typeSteps);
         QCOMPARE(listed(), files);
-        QVERIFY(nameBox()->hasFocus());
         auto* list = control<QListWidget>("FilList");
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                           list->visualItemRect(list->item(0)).center());
@@ -557,8 +556,8 @@ private Q_SLOTS:
         connectAndUpload();
         m_port->feed(BuildPressureFrame(20) + BuildPressureFrame(61) + BuildPressureFrame(42));
         m_window->commCycle().tick();
-        QVERIFY(m_window->SpdEEPROM->enterText(4, u"33"_s));
-        QVERIFY(m_window->SpdEEPROM->enterText(9, u"5"_s));
+        for (const auto& [row, text] : {std::pair{1, "4999"}, {4, "33"}, {9, "5"}})
+            QVERIFY(m_window->SpdEEPROM->enterText(row, QString::fromLatin1(text)));
         expectKeptPicture(m_window->grab().toImage(), "monitor_window_live.png");
     }
 

@@ -39,6 +39,7 @@ private Q_SLOTS:
         ParameterSet set;
         CommCycle cycle(link, set, view, view);
         cycle.setTrafficLog(log.get());
+        fake->setSettings(u"57600,n,8,1"_s); // as a program before left the line
         QStringList& lines = view.lines;
         const auto ticks = [&](int count) {
             for (int i = 0; i < count; ++i) {
