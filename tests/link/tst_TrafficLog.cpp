@@ -24,15 +24,19 @@ class TestTrafficLog : public QObject
 private Q_SLOTS:
     void init() { m_path = m_dir.filePath(QString::fromLatin1(QTest::currentTestFunction())); }
 
-    void options_capGivenInMebibytes()
+    // The cap is given in mebibytes, 20 unless said; a line's time is in seconds with
+    // milliseconds, right-aligned.
+    void capInMebibytes_timeInSecondsWithMilliseconds()
     {
         QCommandLineParser parser;
         TrafficLog::addOptions(parser);
-        QVERIFY(parser.parse({u"vorta-cal"_s, u"--log"_s, m_path, u"--log-max-mb"_s, u"3"_s}));
+        QVERIFY(parser.parse({u"vorta-cal"_s, u"--log"_s, m_path}));
         QString error;
-        const std::optional<TrafficLog::Options> options = TrafficLog::options(parser, error);
-        QVERIFY(options && options->path == m_path);
-        QCOMPARE(options->maxBytes, 3 * 1048576);
+        QCOMPARE(TrafficLog::options(parser, error)->maxBytes, 20 * 1048576);
+        QVERIFY(parser.parse({u"vorta-cal"_s, u"--log"_s, m_path, u"--log-max-mb"_s, u"3"_s}));
+        const TrafficLog::Options options = TrafficLog::options(parser, error).value();
+        QCOMPARE(QPair(options.path, options.maxBytes), QPair(m_path, qint64(3 * 1048576)));
+        QCOMPARE(TrafficLog::line(3600007, TrafficLog::Kind::Sent, "80"), "   3600.007 TX 80\n");
     }
 
     // Each flush that would pass the cap moves the file to FILE.1, replacing the older one.

@@ -6,8 +6,7 @@
 
 #include <QStringList>
 
-// A window stand-in for the communication cycle: every call it gets, message boxes
-// included, becomes a line of one transcript, in order. Message boxes answer Yes.
+// A window for the cycle: every call, messages too (answered Yes), a line of one transcript.
 class RecordingCommView : public CommView, public MessageBoxes
 {
 public:
