@@ -31,7 +31,8 @@ DialGauge* makeGauge(QWidget* parent, const QString& caption, const QRect& place
     gauge->setCaption(caption);
     gauge->setGeometry(place);
     gauge->setNeedleMouseControl(draggable);
-    gauge->setFocusPolicy(draggable ? Qt::StrongFocus : Qt::TabFocus);
+    // The live dial only shows: screen readers still find it, the Tab key passes it by.
+    gauge->setFocusPolicy(draggable ? Qt::StrongFocus : Qt::NoFocus);
     gauge->setAccessibleName(caption);
     return gauge;
 }
@@ -177,9 +178,9 @@ void FrmPressureMonitor::createControls()
 void FrmPressureMonitor::setTabOrder()
 {
     const QList<QWidget*> order{OptComm[0],      OptComm[1],     CmdConnect,       CmdDisconnect,
-                                GaugeStaticTrip, GaugeCountTrip, GaugeDynamicTrip, GaugePressure,
-                                SpdEEPROM,       CmdDownload,    CmdAutoSet,       CmdExit,
-                                CmdSave,         CmdOpen};
+                                GaugeStaticTrip, GaugeCountTrip, GaugeDynamicTrip, SpdEEPROM,
+                                CmdDownload,     CmdAutoSet,     CmdExit,          CmdSave,
+                                CmdOpen};
     for (qsizetype i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
 }
@@ -223,6 +224,10 @@ void FrmPressureMonitor::closeEvent(QCloseEvent* event)
                                        "a mix of old and new values. Exit anyway?"),
                         MessageIcon::Warning, MessageButtons::YesNo,
                         MessageAnswer::No) != MessageAnswer::Yes) {
+        event->ignore();
+        return;
+    }
+    if (!m_cycle.downloadRunning() && !leaveUnkeptValues()) {
         event->ignore();
         return;
     }
@@ -287,6 +292,11 @@ void FrmPressureMonitor::showDeviceValues(const ParameterSet& device)
     markDeviceValues(*SpdEEPROM, device);
 }
 
+void FrmPressureMonitor::noteDeviceValue(Parameter parameter, std::int32_t value)
+{
+    m_origin.deviceHolds(parameter, value);
+}
+
 // --- Handlers -----------------------------------------------------------------------------
 
 void FrmPressureMonitor::CmdConnect_Click()
@@ -296,7 +306,41 @@ void FrmPressureMonitor::CmdConnect_Click()
         if (OptComm[i]->isChecked())
             portNumber = i + 1;
     }
+    if (!connectOverUnsentValues())
+        return;
     m_cycle.connect(portNumber);
+}
+
+bool FrmPressureMonitor::connectOverUnsentValues()
+{
+    if (!m_origin.notInDevice(ModVars))
+        return true;
+    const QString file = m_origin.fileName();
+    const QString question =
+        file.isEmpty()
+            ? QStringLiteral("The grid holds edited values that are not in a device. Connect "
+                             "reads the device's values over them. To write them into the "
+                             "device, save them, connect, then read the file and press "
+                             "Download. Connect now?")
+            : QStringLiteral("The grid holds values from %1 that are not in a device. Connect "
+                             "reads the device's values over them. To write the file into the "
+                             "device, connect first, then read the file and press Download. "
+                             "Connect now?")
+                  .arg(file);
+    return m_messages.show(question, MessageIcon::Warning, MessageButtons::YesNo,
+                           MessageAnswer::No) == MessageAnswer::Yes;
+}
+
+bool FrmPressureMonitor::leaveUnkeptValues()
+{
+    const QStringList rows = m_origin.unkeptRows(ModVars);
+    if (rows.isEmpty())
+        return true;
+    return m_messages.show(QStringLiteral("These values differ from the device and were not "
+                                          "saved: %1. Exit anyway?")
+                               .arg(rows.join(QStringLiteral(", "))),
+                           MessageIcon::Warning, MessageButtons::YesNo,
+                           MessageAnswer::No) == MessageAnswer::Yes;
 }
 
 void FrmPressureMonitor::CmdDisconnect_Click()

@@ -7,6 +7,7 @@
 #include "FrmFileBrowse.h"
 #include "MessageBoxes.h"
 #include "ModVars.h"
+#include "ParameterOrigin.h"
 #include "PortNames.h"
 #include "SerialLink.h"
 
@@ -53,6 +54,7 @@ public:
     void RefreshGrid() override;
     void RefreshTripNeedles() override;
     void showDeviceValues(const ParameterSet& device) override;
+    void noteDeviceValue(Parameter parameter, std::int32_t value) override;
 
     // The program's parameter set, shown in the grid and the trip dials, handed to the
     // cycle, the file operations and Auto Cal.
@@ -110,10 +112,14 @@ private:
     void showFileBrowse(FileAction action);
     // OK in the file dialog: the read or save runs here, and a read is shown at once.
     void runFileAction(const QString& path, const QString& chosenName);
+    // The questions before values kept nowhere else are lost: true to go on.
+    bool connectOverUnsentValues();
+    bool leaveUnkeptValues();
 
     std::unique_ptr<SerialLink> m_port;
     MessageBoxes& m_messages;
     CommCycle m_cycle;
+    ParameterOrigin m_origin;
     QPointer<FrmFileBrowse> m_fileBrowse;
     PortChoice* m_portChoice = nullptr;
     bool m_centred = false;

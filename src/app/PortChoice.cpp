@@ -17,7 +17,12 @@ PortChoice::PortChoice(std::span<QRadioButton* const, 2> options, const PortName
         connect(option(port), &QWidget::customContextMenuRequested, this,
                 [this, port](const QPoint& at) { showMenu(port, at); });
         option(port)->installEventFilter(this);
+        connect(option(port), &QRadioButton::toggled, this, [this, port](bool checked) {
+            if (checked)
+                m_names.select(port);
+        });
     }
+    option(m_names.selectedPort())->setChecked(true);
     showDevices();
 }
 
@@ -57,6 +62,8 @@ void PortChoice::showMenu(int port, const QPoint& at)
     auto* menu = new QMenu(option(port)->window());
     menu->setAttribute(Qt::WA_DeleteOnClose);
     auto* devices = new QActionGroup(menu);
+    if (m_names.present().isEmpty())
+        menu->addAction(QStringLiteral("No serial port found on this computer"))->setEnabled(false);
     for (const PortMenuEntry& entry : m_names.menu(port)) {
         QAction* action = menu->addAction(
             entry.text, this, [this, port, device = entry.device] { assignDevice(port, device); });

@@ -23,4 +23,6 @@ public:
     // What the device holds, once an upload or a download has told it; values the window
     // shows that differ from it are marked.
     virtual void showDeviceValues(const ParameterSet&) {}
+    // One value the device has just told or acknowledged, as soon as it has.
+    virtual void noteDeviceValue(Parameter, std::int32_t) {}
 };

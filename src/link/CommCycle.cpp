@@ -84,6 +84,7 @@ void CommCycle::uploadTick()
         if (UploadStep(step, m_port, m_set) == UploadResult::Stored) {
             m_comm.CommCount = static_cast<std::int16_t>(step + 1);
             m_device.assign(read, m_set.value(read));
+            m_view.noteDeviceValue(read, m_set.value(read));
         }
         // With the ninth value read, the whole of what the device holds is known.
         if (m_comm.CommCount == UploadSteps) {
@@ -115,6 +116,7 @@ void CommCycle::downloadTick()
         // An acknowledged row holds the value last sent for it, whatever the grid shows now.
         const Parameter written = downloadParameter(row);
         m_device.assign(written, m_sent.value(written));
+        m_view.noteDeviceValue(written, m_sent.value(written));
     }
     if (result == DownloadResult::Finished) {
         m_deviceKnown = true;

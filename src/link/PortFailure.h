@@ -6,8 +6,10 @@
 struct DeviceAccess
 {
     bool exists = true;
-    bool permitted = true; // this user may read and write it
-    QString group;         // the group that owns it
+    bool permitted = true;   // this user may read and write it
+    QString group;           // the group that owns it
+    bool groupMayUse = true; // its group may read and write it
+    QString owner;
 };
 
 DeviceAccess deviceAccess(const QString& device);

@@ -14,6 +14,7 @@ struct PortNames::State
     std::unique_ptr<QSettings> settings;
     std::array<QString, 2> overrides;
     std::array<QString, 2> chosen;
+    int selected = 1;
 };
 
 namespace {
@@ -28,6 +29,8 @@ QString settingsKey(int port)
     return QStringLiteral("CommPort%1").arg(port);
 }
 
+const QString SelectedKey = QStringLiteral("SelectedCommPort");
+
 // A port is opened by its stable name where it has one.
 QString openName(const PortDescription& port)
 {
@@ -37,6 +40,8 @@ QString openName(const PortDescription& port)
 // A stable name is long and says little about which port it is now; the system's name helps.
 QString label(const PortDescription& port)
 {
+    if (port.absent)
+        return QStringLiteral("%1 (not present)").arg(port.device);
     if (port.stableName.isEmpty())
         return port.device;
     return QStringLiteral("%1 (%2)").arg(port.stableName, QFileInfo(port.device).fileName());
@@ -82,10 +87,11 @@ PortNames::PortNames(Lister lister, std::unique_ptr<QSettings> settings) : PortN
 {
     m_state->lister = std::move(lister);
     m_state->settings = std::move(settings);
-    for (int port : {1, 2}) {
-        if (m_state->settings)
-            m_state->chosen[slot(port)] = m_state->settings->value(settingsKey(port)).toString();
-    }
+    if (!m_state->settings)
+        return;
+    for (int port : {1, 2})
+        m_state->chosen[slot(port)] = m_state->settings->value(settingsKey(port)).toString();
+    m_state->selected = m_state->settings->value(SelectedKey).toInt() == 2 ? 2 : 1;
 }
 
 void PortNames::addOptions(QCommandLineParser& parser)
@@ -128,7 +134,28 @@ QString PortNames::deviceFor(int port) const
     return defaultDevice(port, present());
 }
 
+int PortNames::selectedPort() const
+{
+    return m_state->selected;
+}
+
+void PortNames::select(int port)
+{
+    m_state->selected = port;
+    if (m_state->settings) {
+        m_state->settings->setValue(SelectedKey, port);
+        m_state->settings->sync();
+    }
+}
+
 QList<PortDescription> PortNames::present() const
+{
+    QList<PortDescription> ports = listed();
+    ports.removeIf([](const PortDescription& port) { return port.absent; });
+    return ports;
+}
+
+QList<PortDescription> PortNames::listed() const
 {
     QList<PortDescription> ports = m_state->lister ? m_state->lister() : QList<PortDescription>();
     // Built-in ports first; ttyS2 before ttyS10, while stable names sort as they read.
@@ -143,7 +170,7 @@ QList<PortDescription> PortNames::present() const
 
 QList<PortMenuEntry> PortNames::menu(int port) const
 {
-    const QList<PortDescription> ports = present();
+    const QList<PortDescription> ports = listed();
     const QString current = deviceFor(port);
     QList<PortMenuEntry> entries;
     bool listed = false;

@@ -18,6 +18,7 @@ struct PortDescription
     QString manufacturer;
     QString serialNumber;
     bool builtIn = false; // a ttyS with a UART behind it
+    bool absent = false;  // named to the program, but no such device exists now
 };
 
 // One line of a Comm Port's menu and the device it assigns.
@@ -51,15 +52,22 @@ public:
     // Remembers the device for the port and uses it from now on, also in place of an override.
     void choose(int port, const QString& device);
     QString deviceFor(int port) const;
+    // Which of the two Comm Ports is selected, remembered like the devices; 1 at first.
+    int selectedPort() const;
+    void select(int port);
 
     // The ports present, in the order in which they stand for Comm Port 1, 2 and so on.
     QList<PortDescription> present() const;
-    // The ports present as the port's menu lists them, its current device checked.
+    // The ports present and those named but absent, as the port's menu lists them, its
+    // current device checked.
     QList<PortMenuEntry> menu(int port) const;
     // The port's device, the adapter's system name beside a stable one, and whether it is absent.
     QString describe(int port) const;
 
 private:
+    // What the lister gives, sorted: the ports present and the absent ones named.
+    QList<PortDescription> listed() const;
+
     struct State;
     std::shared_ptr<State> m_state;
 };

@@ -238,12 +238,12 @@ private Q_SLOTS:
         QVERIFY(!w.commCycle().timer().isActive());
         // Tab reaches the selected Comm Port only; the arrow keys move between the two.
         QStringList tabStops;
-        for (QWidget* at = w.OptComm[0]; tabStops.size() < 13; at = at->nextInFocusChain())
+        for (QWidget* at = w.OptComm[0]; tabStops.size() < 12; at = at->nextInFocusChain())
             if (at->focusPolicy() & Qt::TabFocus)
                 tabStops << at->objectName();
         QCOMPARE(tabStops.join(u' '), u"OptComm0 CmdConnect CmdDisconnect "
                                       u"GaugeStaticTrip GaugeCountTrip GaugeDynamicTrip "
-                                      u"GaugePressure SpdEEPROM CmdDownload CmdAutoSet CmdExit "
+                                      u"SpdEEPROM CmdDownload CmdAutoSet CmdExit "
                                       u"CmdSave CmdOpen"_s);
         expectKeptPicture(w.grab().toImage(), "monitor_window_start.png");
         // Shift+F10 opens the device menu of the Comm Port it is pressed on.
@@ -252,7 +252,9 @@ private Q_SLOTS:
         QStringList entries;
         for (const QAction* action : w.findChild<QMenu*>()->actions())
             entries << action->text();
-        QCOMPARE(entries.join(u'|'), u"/dev/ttyS0 (not present)||Other device..."_s);
+        QCOMPARE(entries.join(u'|'),
+                 u"No serial port found on this computer|/dev/ttyS0 (not present)||"
+                 u"Other device..."_s);
     }
 
     // A failure inside a tick gives one message and the buttons back; the next Connect
@@ -518,32 +520,57 @@ private Q_SLOTS:
         QCOMPARE(m_window->ModVars.ParamFileName, m_dosData + "PRESS1.PRS");
     }
 
-    // Leaving during a download asks first, No the default; at other times nothing is asked.
-    void leaving_asksOnlyDuringDownload_data()
+    // Leaving asks first, No the default, during a download and while edits are kept nowhere.
+    void leaving_asksWhileSomethingWouldBeLost_data()
     {
+        QTest::addColumn<bool>("downloading");
         QTest::addColumn<bool>("closeBox");
         QTest::addColumn<MessageAnswer>("answer");
-        QTest::newRow("Exit, No") << false << MessageAnswer::No;
-        QTest::newRow("close box, Yes") << true << MessageAnswer::Yes;
+        QTest::addColumn<QString>("question");
+        const QString mix = u"A download is in progress. Leave now and the device keeps a mix of "
+                            u"old and new values. Exit anyway?"_s;
+        QTest::newRow("Exit mid-download, No") << true << false << MessageAnswer::No << mix;
+        QTest::newRow("close box mid-download, Yes") << true << true << MessageAnswer::Yes << mix;
+        QTest::newRow("Exit after edits, No")
+            << false << false << MessageAnswer::No
+            << u"These values differ from the device and were not saved: Actual Count, Static "
+               u"Trip Pressure. Exit anyway?"_s;
     }
 
-    void leaving_asksOnlyDuringDownload()
+    void leaving_asksWhileSomethingWouldBeLost()
     {
+        QFETCH(bool, downloading);
         QFETCH(bool, closeBox);
         QFETCH(MessageAnswer, answer);
+        QFETCH(QString, question);
         connectAndUpload();
-        QTest::mouseClick(m_window->CmdDownload, Qt::LeftButton);
-        m_port->feed(hexBytes("80 05 D0 28 83"));
-        ticks(2);
+        if (downloading) {
+            QTest::mouseClick(m_window->CmdDownload, Qt::LeftButton);
+            m_port->feed(hexBytes("80 05 D0 28 83"));
+            ticks(2);
+        } else {
+            QVERIFY(m_window->SpdEEPROM->enterText(4, u"33"_s));
+            QVERIFY(m_window->SpdEEPROM->enterText(3, u"0"_s));
+        }
         m_messages.answers = {answer};
         closeBox ? void(m_window->close()) : QTest::mouseClick(m_window->CmdExit, Qt::LeftButton);
-        QCOMPARE(m_messages.texts,
-                 QStringList{"A download is in progress. Leave now and the device "
-                             "keeps a mix of old and new values. Exit anyway?"});
+        QCOMPARE(m_messages.texts, QStringList{question});
         QCOMPARE(m_messages.shown.first().defaultAnswer, MessageAnswer::No);
         const bool stays = answer == MessageAnswer::No;
         QCOMPARE(QPair(m_window->commCycle().timer().isActive(), m_window->isVisible()),
                  QPair(stays, stays));
+    }
+
+    // Connect over values that no device holds asks first; No leaves everything as it was.
+    void connect_overEditedValues_asksFirst()
+    {
+        QVERIFY(m_window->SpdEEPROM->enterText(4, u"33"_s));
+        m_messages.answers = {MessageAnswer::No, MessageAnswer::Yes};
+        QTest::mouseClick(m_window->CmdConnect, Qt::LeftButton);
+        QVERIFY(!m_window->commCycle().timer().isActive());
+        QVERIFY(m_messages.texts.value(0).startsWith(u"The grid holds edited values that"_s));
+        connectAndUpload();
+        QCOMPARE(m_messages.texts.size(), 2);
     }
 
     // The window as a technician sees it during the live stream, with one value edited since

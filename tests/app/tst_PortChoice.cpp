@@ -33,6 +33,10 @@ private Q_SLOTS:
         QTest::newRow("COM1 and an adapter")
             << QList{a, com1}
             << QStringList{u"/dev/ttyS0"_s, labelA, u"* /dev/ttyS0 - 16550A"_s, menuA};
+        const PortDescription gone{u"/dev/vorta9"_s, {}, u"extra"_s, {}, {}, false, true};
+        QTest::newRow("an absent extra")
+            << QList{gone, b}
+            << QStringList{menuB, absent1, u"* "_s + menuB, u"/dev/vorta9 (not present) - extra"_s};
         QTest::newRow("two adapters")
             << QList{b, a} << QStringList{labelA, menuB, u"* "_s + menuA, menuB};
     }
@@ -58,6 +62,9 @@ private Q_SLOTS:
                 {}, std::make_unique<QSettings>(dir.filePath(u"p.ini"_s), QSettings::IniFormat));
         };
         start().choose(2, u"/dev/ttyACM0"_s);
+        QCOMPARE(start().selectedPort(), 1);
+        start().select(2);
+        QCOMPARE(start().selectedPort(), 2);
         PortNames run = start();
         run.setOverride(2, u"/dev/pts/7"_s);
         QCOMPARE(run.deviceFor(2) + start().deviceFor(2), u"/dev/pts/7/dev/ttyACM0"_s);
@@ -78,10 +85,16 @@ private Q_SLOTS:
         QTest::addColumn<QString>("expected");
         const QString usb0 = u"/dev/ttyUSB0"_s;
         QTest::newRow("owned by another group")
-            << openFailureCause(usb0, u"Permission denied"_s, {true, false, u"uucp"_s})
+            << openFailureCause(usb0, u"Permission denied"_s, {true, false, u"uucp"_s, true, {}})
             << u"/dev/ttyUSB0 (Permission denied): it belongs to the group \"uucp\". Join the "
                "group with\n\nsudo usermod -aG uucp $USER\n\nthen log out and back in."_s;
-        QTest::newRow("missing") << openFailureCause(usb0, u"No such file"_s, {false, false, {}})
+        QTest::newRow("owner's alone")
+            << openFailureCause(u"/dev/ttyS0"_s, u"Permission denied"_s,
+                                {true, false, u"root"_s, false, u"root"_s})
+            << u"Only its owner \"root\" may open /dev/ttyS0 (Permission denied). An administrator "
+               "can give it to the serial group with a udev rule; then join that group."_s;
+        QTest::newRow("missing") << openFailureCause(usb0, u"No such file"_s,
+                                                     {false, false, {}, true, {}})
                                  << u"/dev/ttyUSB0 is not present (No such file). Plug in"_s;
         QTest::newRow("hung up") << lostLineCause(usb0, u"I/O error"_s)
                                  << u"/dev/ttyUSB0 went away during use (I/O error)"_s;

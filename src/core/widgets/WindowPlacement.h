@@ -15,6 +15,10 @@ consteval QRect twips(int left, int top, int width, int height)
     return {left / 15, top / 15, width / 15, height / 15};
 }
 
-// Moves the window, frame and all, to the middle of its screen. Without a screen to go by it
-// stays where it is and the answer is false.
+// Where a frame of the given size stands in the middle of the area. A frame larger than the
+// area keeps its top left corner in it, so the title bar stays within reach.
+QPoint centredPosition(const QRect& area, const QSize& frame);
+
+// Moves the window, frame and all, to the middle of its screen's free area. Without a screen
+// to go by it stays where it is and the answer is false.
 bool centreOnScreen(QWidget& window);

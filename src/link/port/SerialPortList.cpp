@@ -1,6 +1,7 @@
 #include "SerialPortList.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QHash>
 #include <QSerialPortInfo>
 
@@ -20,7 +21,14 @@ QList<PortDescription> listSerialPorts()
     }
     const QStringList extra =
         qEnvironmentVariable("VORTA_EXTRA_PORTS").split(QDir::listSeparator(), Qt::SkipEmptyParts);
-    for (const QString& device : extra)
-        ports.append({device, {}, QStringLiteral("from VORTA_EXTRA_PORTS"), {}, {}, false});
+    for (const QString& device : extra) {
+        ports.append({device,
+                      {},
+                      QStringLiteral("from VORTA_EXTRA_PORTS"),
+                      {},
+                      {},
+                      false,
+                      !QFileInfo::exists(device)});
+    }
     return ports;
 }
