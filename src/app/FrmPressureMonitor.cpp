@@ -6,6 +6,7 @@
 #include "DialGauge.h"
 #include "ElidedLabel.h"
 #include "FrmFileBrowse.h"
+#include "OutOfRangeRows.h"
 #include "ParamFileOperations.h"
 #include "ParameterSync.h"
 #include "PortChoice.h"
@@ -306,6 +307,13 @@ void FrmPressureMonitor::CmdDisconnect_Click()
 
 void FrmPressureMonitor::CmdDownload_Click()
 {
+    // Values are not checked on their way out, but writing one the grid would refuse
+    // deserves a second thought.
+    const QString question = outOfRangeQuestion(ModVars);
+    if (!question.isEmpty() &&
+        m_messages.show(question, MessageIcon::Warning, MessageButtons::YesNo, MessageAnswer::No) !=
+            MessageAnswer::Yes)
+        return;
     m_cycle.startDownload();
 }
 
