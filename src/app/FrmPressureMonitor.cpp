@@ -74,6 +74,9 @@ FrmPressureMonitor::FrmPressureMonitor(std::unique_ptr<SerialLink> port, Message
     createControls();
     m_portChoice = new PortChoice(OptComm, names, this);
     setTabOrder();
+    for (QWidget* tipped : std::initializer_list<QWidget*>{CmdAutoSet, CmdDownload, GaugePressure})
+        tipped->installEventFilter(this);
+    updateTips();
 
     RefreshGrid();
     Form_Load();
@@ -232,6 +235,30 @@ void FrmPressureMonitor::closeEvent(QCloseEvent* event)
         m_fileBrowse->close();
     event->accept();
     QCoreApplication::quit();
+}
+
+bool FrmPressureMonitor::eventFilter(QObject* watched, QEvent* event)
+{
+    // The pressure window and the port's device change while the program runs: a tooltip
+    // tells how things stand when it shows.
+    if (event->type() == QEvent::ToolTip)
+        updateTips();
+    return QWidget::eventFilter(watched, event);
+}
+
+void FrmPressureMonitor::updateTips()
+{
+    const CommState& comm = m_cycle.state();
+    CmdAutoSet->setToolTip(autoCalibrationTip(comm.MaxPressure, comm.MinPressure));
+    const int port = OptComm[1]->isChecked() ? 2 : 1;
+    CmdDownload->setToolTip(QStringLiteral("Writes the nine values to Comm Port %1: %2")
+                                .arg(port)
+                                .arg(m_portChoice->describe(port)));
+    GaugePressure->setToolTip(GaugePressure->windowShown()
+                                  ? QStringLiteral("Pressure window: lowest %1 PSI, highest %2 PSI")
+                                        .arg(GaugePressure->windowLow())
+                                        .arg(GaugePressure->windowHigh())
+                                  : QStringLiteral("Pressure window: none yet"));
 }
 
 // --- CommView ---------------------------------------------------------------------------
