@@ -6,6 +6,7 @@
 #include "DialGauge.h"
 #include "ElidedLabel.h"
 #include "FrmFileBrowse.h"
+#include "OutOfRangeRows.h"
 #include "ParamFileOperations.h"
 #include "ParameterSync.h"
 #include "PortChoice.h"
@@ -74,6 +75,9 @@ FrmPressureMonitor::FrmPressureMonitor(std::unique_ptr<SerialLink> port, Message
     createControls();
     m_portChoice = new PortChoice(OptComm, names, this);
     setTabOrder();
+    for (QWidget* tipped : std::initializer_list<QWidget*>{CmdAutoSet, CmdDownload, GaugePressure})
+        tipped->installEventFilter(this);
+    updateTips();
 
     RefreshGrid();
     Form_Load();
@@ -238,6 +242,30 @@ void FrmPressureMonitor::closeEvent(QCloseEvent* event)
     QCoreApplication::quit();
 }
 
+bool FrmPressureMonitor::eventFilter(QObject* watched, QEvent* event)
+{
+    // The pressure window and the port's device change while the program runs: a tooltip
+    // tells how things stand when it shows.
+    if (event->type() == QEvent::ToolTip)
+        updateTips();
+    return QWidget::eventFilter(watched, event);
+}
+
+void FrmPressureMonitor::updateTips()
+{
+    const CommState& comm = m_cycle.state();
+    CmdAutoSet->setToolTip(autoCalibrationTip(comm.MaxPressure, comm.MinPressure));
+    const int port = OptComm[1]->isChecked() ? 2 : 1;
+    CmdDownload->setToolTip(QStringLiteral("Writes the nine values to Comm Port %1: %2")
+                                .arg(port)
+                                .arg(m_portChoice->describe(port)));
+    GaugePressure->setToolTip(GaugePressure->windowShown()
+                                  ? QStringLiteral("Pressure window: lowest %1 PSI, highest %2 PSI")
+                                        .arg(GaugePressure->windowLow())
+                                        .arg(GaugePressure->windowHigh())
+                                  : QStringLiteral("Pressure window: none yet"));
+}
+
 // --- CommView ---------------------------------------------------------------------------
 
 void FrmPressureMonitor::setStatus(const QString& text)
@@ -350,6 +378,13 @@ void FrmPressureMonitor::CmdDisconnect_Click()
 
 void FrmPressureMonitor::CmdDownload_Click()
 {
+    // Values are not checked on their way out, but writing one the grid would refuse
+    // deserves a second thought.
+    const QString question = outOfRangeQuestion(ModVars);
+    if (!question.isEmpty() &&
+        m_messages.show(question, MessageIcon::Warning, MessageButtons::YesNo, MessageAnswer::No) !=
+            MessageAnswer::Yes)
+        return;
     m_cycle.startDownload();
 }
 

@@ -103,12 +103,15 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void createControls();
     void setTabOrder();
     void Form_Load();
     void Form_Resize();
+    // The tooltips of the controls that do more than their captions say, as things stand.
+    void updateTips();
     void showFileBrowse(FileAction action);
     // OK in the file dialog: the read or save runs here, and a read is shown at once.
     void runFileAction(const QString& path, const QString& chosenName);

@@ -25,6 +25,8 @@ public:
     // What a Comm Port's menu does with the device picked there: remembers it for the port,
     // selects the port and shows the device in its tooltip.
     void assignDevice(int port, const QString& device);
+    // The device that stands for the port now, as its tooltip names it.
+    QString describe(int port) const { return m_names.describe(port); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

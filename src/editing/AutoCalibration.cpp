@@ -1,5 +1,6 @@
 #include "AutoCalibration.h"
 
+#include "ParameterTable.h"
 #include "RoundHalfEven.h"
 
 namespace {
@@ -37,4 +38,23 @@ bool applyAutoCalibration(ParameterSet& set, std::int16_t maxPressure, std::int1
     set.StaticFaultCount = 0;
     set.DynamicFaultCount = 0;
     return true;
+}
+
+QString autoCalibrationTip(std::int16_t maxPressure, std::int16_t minPressure)
+{
+    // Each Connect starts the window closed, lowest above highest, until pressures arrive.
+    const bool seen = maxPressure > 0 && maxPressure >= minPressure;
+    QString window = QStringLiteral("none yet, connect first");
+    if (seen) {
+        window = QStringLiteral("lowest %1 PSI, highest %2 PSI").arg(minPressure).arg(maxPressure);
+        if (!autoCalibrate(maxPressure, minPressure))
+            window += QStringLiteral(", narrower than %1 PSI").arg(NarrowestWindow);
+    }
+    const auto caption = [](Parameter p) {
+        return QString::fromLatin1(parameterInfo(p).grid.caption);
+    };
+    return QStringLiteral("Sets the three trip pressures from the pressure window seen: %1.\n"
+                          "Also clears %2, %3 and %4.")
+        .arg(window, caption(Parameter::ActualCount), caption(Parameter::StaticFaultCount),
+             caption(Parameter::DynamicFaultCount));
 }

@@ -2,6 +2,8 @@
 
 #include "ModVars.h"
 
+#include <QString>
+
 #include <cstdint>
 #include <optional>
 
@@ -23,3 +25,7 @@ std::optional<TripSetPoints> autoCalibrate(std::int16_t maxPressure, std::int16_
 // Auto Cal on the set: writes the three trip set-points and clears the actual count and
 // both fault counts. Returns false, changing nothing, when the window is not usable.
 bool applyAutoCalibration(ParameterSet& set, std::int16_t maxPressure, std::int16_t minPressure);
+
+// What Auto Cal will do, for its button's tooltip: the pressure window it takes the trip
+// pressures from (or that there is none yet), and the counts it clears.
+QString autoCalibrationTip(std::int16_t maxPressure, std::int16_t minPressure);

@@ -305,6 +305,7 @@ private Q_SLOTS:
         row("Auto Cal", "1 2 0 40 12 30 15 0 0", {40, 30, 15});
         row("Auto Cal, narrow window", "1 2 9 5 12 5 5 8 7", {5, 5, 5});
         row("restore", "777 2 9 5 12 61 5 8 7", {5, 61, 5});
+        row("Download, Overcount S.P. out of range", "1 2 9 5 12 5 5 8 7", {5, 5, 5});
     }
 
     void editing_keepsSetGridAndTripNeedlesInStep()
@@ -327,6 +328,14 @@ private Q_SLOTS:
             QTest::mousePress(gauge, Qt::LeftButton, {}, QPoint(gauge->width() / 2, 3));
             QTest::mouseMove(gauge, QPoint(gauge->width() - 1, gauge->height() - 1));
             QTest::mouseRelease(gauge, Qt::LeftButton, {}, gauge->rect().bottomRight());
+        } else if (action.startsWith(u"Download")) {
+            QCOMPARE(w.SpdEEPROM->item(0, 0)->toolTip(),
+                     u"2 to 9999999: 1 is out of range\nDevice holds 5000"_s);
+            QCOMPARE(w.SpdEEPROM->item(0, 0)->foreground().color(), QColor(Qt::red));
+            m_messages.answers = {MessageAnswer::No};
+            QTest::mouseClick(w.CmdDownload, Qt::LeftButton);
+            QCOMPARE(m_messages.shown.value(0).defaultAnswer, MessageAnswer::No);
+            QVERIFY(!w.commCycle().downloadRunning());
         } else if (action.startsWith(u"Auto Cal")) {
             w.activateWindow();
             QVERIFY(QTest::qWaitForWindowActive(&w));
@@ -343,6 +352,9 @@ private Q_SLOTS:
         QCOMPARE(m_messages.texts,
                  action.contains(u"narrow")
                      ? QStringList{u"Pressure Window too narrow for Auto-Calibration"_s}
+                 : action.startsWith(u"Download")
+                     ? QStringList{u"These values are outside their ranges:\n"
+                                   u"Overcount S.P. 1 (2 to 9999999)\nWrite anyway?"_s}
                      : QStringList());
     }
 

@@ -1,6 +1,7 @@
 #include "DialGauge.h"
 
 #include "ParameterTable.h"
+#include "RoundHalfEven.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -10,6 +11,7 @@
 #include <QPixmap>
 #include <QStyle>
 #include <QStyleOptionFocusRect>
+#include <QToolTip>
 #include <QtMath>
 
 #include <algorithm>
@@ -394,8 +396,15 @@ DialGauge::Grip DialGauge::gripAt(const QPointF& position) const
 void DialGauge::followPointer(const QPointF& position)
 {
     m_movedSincePress = m_movedSincePress || position != m_pressPosition;
-    if (m_movedSincePress)
-        setNeedleValue(valueAt(position));
+    if (!m_movedSincePress)
+        return;
+    setNeedleValue(valueAt(position));
+    // While the needle is dragged, the value a release would set shows beside the pointer.
+    if (m_dragging) {
+        const int setPoint = roundHalfEven(std::min<double>(m_needle, HighestTripPressure));
+        QToolTip::showText(mapToGlobal(position.toPoint()),
+                           QStringLiteral("%1: %2 PSI").arg(m_caption).arg(setPoint), this);
+    }
 }
 
 void DialGauge::mousePressEvent(QMouseEvent* event)

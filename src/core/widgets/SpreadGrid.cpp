@@ -1,6 +1,8 @@
 #include "SpreadGrid.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QResizeEvent>
 #include <QStyledItemDelegate>
@@ -10,6 +12,10 @@
 #include <algorithm>
 
 namespace {
+
+// The grid row an open editor belongs to, kept on the editor for the moment it closes.
+constexpr const char* EditedRow = "editedRow";
+constexpr int NoteMilliseconds = 4000;
 
 // Value cells hold plain digits only: no sign, no group separators, no spaces, so that the
 // text of a cell always reads back as the number it shows. Digits that are not yet within
@@ -35,6 +41,11 @@ QValidator::State checkWholeNumber(const QString& text, const GridRowSpec& row, 
 QString rangeText(const GridRowSpec& row)
 {
     return QStringLiteral("%1 to %2").arg(row.minimum).arg(row.maximum);
+}
+
+QString outOfRangeText(const GridRowSpec& row, const QString& text)
+{
+    return QStringLiteral("%1: %2 is out of range").arg(rangeText(row), text);
 }
 
 class WholeNumberValidator : public QValidator
@@ -68,30 +79,35 @@ public:
         if (index.row() >= m_grid->rows().size())
             return editor;
         const GridRowSpec& row = m_grid->rows().at(index.row());
+        editor->setProperty(EditedRow, index.row() + 1);
         editor->setValidator(new WholeNumberValidator(row, editor));
         editor->setToolTip(rangeText(row));
-        // An entry that cannot be committed yet is shown in red, and its tooltip, shown at
-        // once, says why: leaving the cell would drop it.
+        // An entry that cannot be committed yet is shown in red, and a note under the cell,
+        // shown at once, says why: leaving the cell would drop it.
         const QPalette normal = editor->palette();
-        QObject::connect(editor, &QLineEdit::textChanged, editor, [editor, normal, row] {
-            const bool refused = !editor->hasAcceptableInput();
-            // The editor takes digits only, so a refused non-empty entry is out of range.
-            const bool explained = refused && !editor->text().isEmpty();
-            QPalette palette = normal;
-            if (refused)
-                palette.setColor(QPalette::Text, Qt::red);
-            editor->setPalette(palette);
-            const QString note =
-                explained
-                    ? QStringLiteral("%1: %2 is out of range").arg(rangeText(row), editor->text())
-                    : rangeText(row);
-            editor->setToolTip(note);
-            if (explained)
-                QToolTip::showText(editor->mapToGlobal(QPoint(0, editor->height())), note, editor);
-            else
-                QToolTip::hideText();
-        });
+        QObject::connect(editor, &QLineEdit::textChanged, editor,
+                         [this, editor, normal, row] { showEntryState(*editor, normal, row); });
         return editor;
+    }
+
+    // Enter on an entry that cannot be committed keeps the editor open; the note tells why,
+    // also for an emptied cell.
+    bool eventFilter(QObject* object, QEvent* event) override
+    {
+        const auto* editor = qobject_cast<QLineEdit*>(object);
+        const auto* key =
+            event->type() == QEvent::KeyPress ? static_cast<QKeyEvent*>(event) : nullptr;
+        const bool enter = key && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter);
+        const int gridRow = editor ? editor->property(EditedRow).toInt() : 0;
+        if (enter && !editor->hasAcceptableInput() && gridRow >= 1 &&
+            gridRow <= m_grid->rows().size()) {
+            const GridRowSpec& row = m_grid->rows().at(gridRow - 1);
+            m_grid->showNote(gridRow,
+                             editor->text().isEmpty()
+                                 ? QStringLiteral("%1: enter a whole number").arg(rangeText(row))
+                                 : outOfRangeText(row, editor->text()));
+        }
+        return QStyledItemDelegate::eventFilter(object, event);
     }
 
     void setModelData(QWidget* editor, QAbstractItemModel*, const QModelIndex& index) const override
@@ -105,6 +121,23 @@ public:
     }
 
 private:
+    void showEntryState(QLineEdit& editor, const QPalette& normal, const GridRowSpec& row) const
+    {
+        const bool refused = !editor.hasAcceptableInput();
+        // The editor takes digits only, so a refused non-empty entry is out of range.
+        const bool explained = refused && !editor.text().isEmpty();
+        QPalette palette = normal;
+        if (refused)
+            palette.setColor(QPalette::Text, Qt::red);
+        editor.setPalette(palette);
+        const QString note = explained ? outOfRangeText(row, editor.text()) : rangeText(row);
+        editor.setToolTip(note);
+        if (explained)
+            m_grid->showNote(editor.property(EditedRow).toInt(), note);
+        else
+            m_grid->hideNote();
+    }
+
     SpreadGrid* m_grid;
 };
 
@@ -129,6 +162,17 @@ SpreadGrid::SpreadGrid(QWidget* parent) : QTableWidget(parent)
     // Tab leaves the grid for the next control instead of walking its cells.
     setTabKeyNavigation(false);
     setItemDelegateForColumn(ValueColumn, new ValueCellDelegate(this));
+
+    m_note = new QLabel(this);
+    m_note->setPalette(QToolTip::palette());
+    m_note->setAutoFillBackground(true);
+    m_note->setFrameShape(QFrame::Box);
+    m_note->setMargin(2);
+    m_note->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_note->hide();
+    m_noteTimer.setSingleShot(true);
+    m_noteTimer.setInterval(NoteMilliseconds);
+    connect(&m_noteTimer, &QTimer::timeout, m_note, &QWidget::hide);
 
     QHeaderView* columns = horizontalHeader();
     columns->setSectionsClickable(false);
@@ -206,25 +250,90 @@ void SpreadGrid::setDeviceValue(int row, std::int32_t value)
     updateMark(row);
 }
 
+void SpreadGrid::showNote(int row, const QString& text)
+{
+    const QModelIndex index = model()->index(row - 1, ValueColumn);
+    if (!index.isValid())
+        return;
+    const QRect cell = visualRect(index).translated(viewport()->pos());
+    const int available = width() - 2 * frameWidth();
+    m_note->setWordWrap(false);
+    m_note->setText(text);
+    QSize size = m_note->sizeHint();
+    if (size.width() > available) {
+        m_note->setWordWrap(true);
+        size = QSize(available, m_note->heightForWidth(available));
+    }
+    m_note->resize(size);
+    // Under the cell, or over it where the grid ends below.
+    QPoint at(cell.left(), cell.bottom() + 1);
+    if (at.y() + size.height() > height())
+        at.setY(cell.top() - size.height());
+    at.setX(std::clamp(at.x(), 0, std::max(0, width() - size.width())));
+    m_note->move(at);
+    m_note->show();
+    m_note->raise();
+    m_noteTimer.start();
+}
+
+void SpreadGrid::hideNote()
+{
+    m_noteTimer.stop();
+    m_note->hide();
+}
+
+QString SpreadGrid::note() const
+{
+    return m_note->isHidden() ? QString() : m_note->text();
+}
+
+void SpreadGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint)
+{
+    const auto* entry = qobject_cast<QLineEdit*>(editor);
+    const int row = editor ? editor->property(EditedRow).toInt() : 0;
+    // Leaving a cell, by a click elsewhere or by the keyboard, drops an entry it cannot take;
+    // the note says so where the user was typing. Escape drops it on purpose.
+    const bool dropped = entry && !entry->hasAcceptableInput() && row >= 1 &&
+                         row <= m_rows.size() && entry->text() != cellText(row) &&
+                         hint != QAbstractItemDelegate::RevertModelCache;
+    if (dropped) {
+        const GridRowSpec& spec = m_rows.at(row - 1);
+        const QString kept = QStringLiteral("the cell keeps %1").arg(cellText(row));
+        showNote(row, entry->text().isEmpty() ? QStringLiteral("%1: %2").arg(rangeText(spec), kept)
+                                              : QStringLiteral("%1; %2").arg(
+                                                    outOfRangeText(spec, entry->text()), kept));
+    } else {
+        hideNote();
+    }
+    QTableWidget::closeEditor(editor, hint);
+}
+
 void SpreadGrid::updateMark(int row)
 {
     QTableWidgetItem* cell = item(row - 1, ValueColumn);
     if (!cell || row > m_rows.size())
         return;
+    const GridRowSpec& spec = m_rows.at(row - 1);
     const std::optional<std::int32_t> held = m_deviceValues.value(row - 1);
     const bool marked = held && cell->text() != QString::number(*held);
-    QString tip = rangeText(m_rows.at(row - 1));
+    bool isNumber = false;
+    const qint64 shown = cell->text().toLongLong(&isNumber);
+    const bool outside = isNumber && (shown < spec.minimum || shown > spec.maximum);
+    QString tip = outside ? outOfRangeText(spec, cell->text()) : rangeText(spec);
     if (marked)
         tip += QStringLiteral("\nDevice holds %1").arg(*held);
-    // An unmarked cell keeps no font of its own and so follows the grid's.
+    // An unmarked cell keeps no font or colour of its own and so follows the grid's.
     QFont bold = font();
     bold.setBold(true);
     const QVariant shownFont = marked ? QVariant(bold) : QVariant();
+    const QVariant shownColour = outside ? QVariant(QBrush(Qt::red)) : QVariant();
     // Only real changes are written, so an unchanged mark costs no repaint.
     if (cell->toolTip() != tip)
         cell->setToolTip(tip);
     if (cell->data(Qt::FontRole) != shownFont)
         cell->setData(Qt::FontRole, shownFont);
+    if (cell->data(Qt::ForegroundRole) != shownColour)
+        cell->setData(Qt::ForegroundRole, shownColour);
 }
 
 void SpreadGrid::resizeEvent(QResizeEvent* event)

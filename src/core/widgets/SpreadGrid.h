@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QTableWidget>
+#include <QTimer>
 
 #include <cstdint>
 #include <optional>
@@ -17,6 +18,8 @@ struct GridRowSpec
 // The parameter grid: a caption column (the row headers), a value column headed "Value"
 // and a units column headed "Units". Value cells take only whole numbers within their
 // row's range; captions and units are fixed text. Rows are numbered from 1.
+class QLabel;
+
 class SpreadGrid : public QTableWidget
 {
     Q_OBJECT
@@ -41,7 +44,16 @@ public:
 
     // The value the device holds for a row. A cell showing another value is marked: bold,
     // its tooltip adding "Device holds" and that value. Rows without one are never marked.
+    // A cell showing a value outside its row's range, however it got there, is red as a
+    // refused entry is, its tooltip naming the range and the value.
     void setDeviceValue(int row, std::int32_t value);
+
+    // A short note just under a value cell, where the user looks while editing it, such as
+    // why an entry was refused. It goes after a few seconds or with hideNote.
+    void showNote(int row, const QString& text);
+    void hideNote();
+    // The note shown now, empty when there is none.
+    QString note() const;
 
 Q_SIGNALS:
     // Raised after the user changed a value cell (ValueColumn, row from 1); not by
@@ -51,6 +63,7 @@ Q_SIGNALS:
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
 
 private:
     // Shares the height among the header and the rows so that all rows show at once.
@@ -59,4 +72,6 @@ private:
 
     QList<GridRowSpec> m_rows;
     QList<std::optional<std::int32_t>> m_deviceValues;
+    QLabel* m_note;
+    QTimer m_noteTimer;
 };
