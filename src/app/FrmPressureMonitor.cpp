@@ -24,6 +24,8 @@
 #include <QRadioButton>
 #include <QToolButton>
 
+#include <utility>
+
 namespace {
 
 DialGauge* makeGauge(QWidget* parent, const QString& caption, const QRect& place, bool draggable)
@@ -439,6 +441,8 @@ void FrmPressureMonitor::showFileBrowse(FileAction action)
     if (!m_fileBrowse) {
         m_fileBrowse = new FrmFileBrowse(this, action);
         connect(m_fileBrowse, &FrmFileBrowse::fileChosen, this, &FrmPressureMonitor::runFileAction);
+        if (!m_retryFolder.isEmpty())
+            m_fileBrowse->setFolder(std::exchange(m_retryFolder, {}));
     }
     m_fileBrowse->setFileAction(action);
     m_fileBrowse->show();
@@ -458,11 +462,11 @@ void FrmPressureMonitor::runFileAction(const QString& path, const QString& chose
         else
             QGuiApplication::restoreOverrideCursor();
     });
-    if (m_fileBrowse->fileAction() == FileAction::SaveFile) {
-        operations.CheckSavePath();
+    const bool save = m_fileBrowse->fileAction() == FileAction::SaveFile;
+    const bool done = save ? operations.CheckSavePath() : operations.ReadParamFile();
+    m_retryFolder = done ? QString() : m_fileBrowse->currentFolder();
+    if (save)
         return;
-    }
-    operations.ReadParamFile();
     // Shown whatever the window's state: the restore that follows redraws only a window
     // that was still minimised.
     RefreshGrid();

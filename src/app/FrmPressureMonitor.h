@@ -124,6 +124,9 @@ private:
     CommCycle m_cycle;
     ParameterOrigin m_origin;
     QPointer<FrmFileBrowse> m_fileBrowse;
+    // After a read or save that did not succeed, the folder the dialog was in, so that the
+    // user tries again from there.
+    QString m_retryFolder;
     PortChoice* m_portChoice = nullptr;
     bool m_centred = false;
 };

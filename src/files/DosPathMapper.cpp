@@ -6,6 +6,8 @@
 #include <QStorageInfo>
 
 #include <algorithm>
+#include <filesystem>
+#include <system_error>
 
 namespace {
 
@@ -37,6 +39,17 @@ bool entryExists(const QString& path)
 bool unreadableFolder(const QFileInfo& folder)
 {
     return folder.isDir() && (!folder.isReadable() || !folder.isExecutable());
+}
+
+// Why the system refuses to list a folder, in its own words.
+QString readError(const QFileInfo& folder)
+{
+    std::error_code error;
+    std::filesystem::directory_iterator(folder.absoluteFilePath().toStdU16String(), error);
+    // A folder that lists but cannot be entered is refused for want of permission.
+    if (!error)
+        error = std::make_error_code(std::errc::permission_denied);
+    return QString::fromStdString(error.message());
 }
 
 bool hasWildcard(const QString& name)
@@ -100,10 +113,10 @@ QString DosPathMapper::driveRoot(QChar letter) const
 DosPathMapper::HostPath DosPathMapper::toHost(const QString& dosPath) const
 {
     if (!startsWithDrive(dosPath))
-        return {true, {}};
+        return {true, {}, {}};
     QString current = driveRoot(dosPath[0]);
     if (current.isEmpty())
-        return {true, {}};
+        return {true, {}, {}};
 
     bool existing = true;
     static const QRegularExpression separators(QStringLiteral("[\\\\/]"));
@@ -123,7 +136,7 @@ DosPathMapper::HostPath DosPathMapper::toHost(const QString& dosPath) const
             continue;
         }
         if (unreadableFolder(folder))
-            return {true, {}};
+            return {true, {}, readError(folder)};
         QStringList entries = QDir(current).entryList(QDir::AllEntries | QDir::Hidden |
                                                       QDir::System | QDir::NoDotAndDotDot);
         std::sort(entries.begin(), entries.end());
@@ -137,7 +150,7 @@ DosPathMapper::HostPath DosPathMapper::toHost(const QString& dosPath) const
             current = joined(current, *match);
         }
     }
-    return {false, current};
+    return {false, current, {}};
 }
 
 QString DosPathMapper::toDos(const QString& hostPath) const
@@ -164,7 +177,7 @@ QString DosPathMapper::toDos(const QString& hostPath) const
 DosPathMapper::ProbeResult DosPathMapper::probe(const QString& dosPath) const
 {
     if (!startsWithDrive(dosPath))
-        return {dosPath.contains(QLatin1String(":\\")), {}};
+        return {dosPath.contains(QLatin1String(":\\")), {}, {}};
 
     qsizetype split = dosPath.size() - 1;
     while (split >= 0 && !isSeparator(dosPath[split]))
@@ -172,12 +185,12 @@ DosPathMapper::ProbeResult DosPathMapper::probe(const QString& dosPath) const
     const QString name = dosPath.mid(split + 1);
     const HostPath folder = toHost(dosPath.left(split + 1));
     if (folder.error)
-        return {true, {}};
+        return {true, {}, folder.reason};
     const QFileInfo folderInfo(folder.path);
     if (!folderInfo.isDir())
         return {};
     if (unreadableFolder(folderInfo))
-        return {true, {}};
+        return {true, {}, readError(folderInfo)};
 
     if (name.isEmpty() || hasWildcard(name)) {
         QDir dir(folder.path);
@@ -185,12 +198,12 @@ DosPathMapper::ProbeResult DosPathMapper::probe(const QString& dosPath) const
         dir.setFilter(QDir::Files | QDir::Hidden);
         dir.setSorting(QDir::Name);
         const QStringList found = dir.entryList();
-        return {false, found.isEmpty() ? QString() : found.first()};
+        return {false, found.isEmpty() ? QString() : found.first(), {}};
     }
 
     // The folder mapped and could be read, so the name maps too.
     const QFileInfo info(toHost(dosPath).path);
-    return {false, info.isFile() ? info.fileName() : QString()};
+    return {false, info.isFile() ? info.fileName() : QString(), {}};
 }
 
 QStringList DosPathMapper::caseVariants(const QString& dosPath) const

@@ -22,12 +22,14 @@ public:
     {
         bool error = false; // an unknown drive or a folder on the way that cannot be read
         QString path;
+        QString reason; // the system's reason when a folder cannot be read
     };
 
     struct ProbeResult
     {
         bool error = false;
         QString fileName; // the name of the first plain file matching, as stored on disk
+        QString reason;   // the system's reason when a folder cannot be read
     };
 
     // Drive C: for the host's root folder.

@@ -158,6 +158,7 @@ ReadOutcome read(QIODevice& in, const ParameterSet& start)
             if (limited < 0)
                 limited = 0;
             outcome.values.assign(record.parameter, static_cast<std::int32_t>(limited));
+            ++outcome.recordsRead;
             break;
         }
         }

@@ -45,6 +45,8 @@ struct ReadOutcome
     // The values as they stand after the records read: the starting values with each
     // record read so far stored in its parameter.
     ParameterSet values;
+    // How many of the records, in canonical order, the file held.
+    int recordsRead = 0;
 };
 
 // Reads a parameter file from the device's current position. Lines end at CR LF, CR or LF.

@@ -2,6 +2,7 @@
 
 #include "MessageBoxes.h"
 #include "ParamFileFormat.h"
+#include "ParameterTable.h"
 #include "PathRules.h"
 
 #include <QDir>
@@ -24,6 +25,20 @@ const QString ReadComplete = QStringLiteral("File Access Complete....");
 const QString CaseClash =
     QStringLiteral("These files differ only in case: %1. Pick one in the list or type its name "
                    "exactly as listed.");
+
+// Names the parameters a file that ends early did not reach, which keep their values.
+QString keptValuesNote(int recordsRead)
+{
+    QStringList kept;
+    const ParameterTable& records = parameterTable();
+    for (auto record = records.begin() + recordsRead; record != records.end(); ++record)
+        kept.append(QString::fromLatin1(record->grid.caption));
+    return QStringLiteral("The file holds %1 of the %2 parameters; these kept their earlier "
+                          "values: %3.")
+        .arg(recordsRead)
+        .arg(ParameterCount)
+        .arg(kept.join(QLatin1String(", ")));
+}
 
 // Characters no drive-letter file name may hold; such a name cannot be created.
 bool isCreatableName(const QString& title)
@@ -56,7 +71,8 @@ std::optional<DosPathMapper::ProbeResult> ParamFileOperations::passPathRules(Sid
     const QString& path = m_vars.ParamFileName;
     const DosPathMapper::ProbeResult probe = m_mapper.probe(path);
     if (probe.error) {
-        m_messages.show(DirectoryNotFound);
+        m_messages.showDetailed(DirectoryNotFound, probe.reason, MessageIcon::None,
+                                MessageButtons::Ok);
         return std::nullopt;
     }
     if (!PathRules::hasDriveForm(path)) {
@@ -70,18 +86,17 @@ std::optional<DosPathMapper::ProbeResult> ParamFileOperations::passPathRules(Sid
     return probe;
 }
 
-void ParamFileOperations::CheckSavePath()
+bool ParamFileOperations::CheckSavePath()
 {
-    if (passPathRules(Side::Save))
-        SaveParamFile();
+    return passPathRules(Side::Save) && SaveParamFile();
 }
 
-void ParamFileOperations::SaveParamFile()
+bool ParamFileOperations::SaveParamFile()
 {
     // A folder alone would give a file named only by its extension, which no list shows.
     if (PathRules::titleOf(m_vars.ParamFileName).isEmpty()) {
         m_messages.show(CreateError);
-        return;
+        return false;
     }
     m_vars.ParamFileName = PathRules::withDefaultExtension(m_vars.ParamFileName);
     const QString path = m_vars.ParamFileName;
@@ -92,7 +107,7 @@ void ParamFileOperations::SaveParamFile()
     const HostFile target = hostFile(path, chosen);
     if (!target.clash.isEmpty()) {
         m_messages.show(CaseClash.arg(target.clash.join(QLatin1String(", "))));
-        return;
+        return false;
     }
     if (!existing.error && !existing.fileName.isEmpty() &&
         existing.fileName.toUpper() == finalTitle) {
@@ -103,19 +118,21 @@ void ParamFileOperations::SaveParamFile()
             onDisk == chosen ? ReplaceQuestion : ReplaceQuestion + QLatin1Char('\n') + onDisk;
         if (m_messages.show(question, MessageIcon::None, MessageButtons::YesNo,
                             MessageAnswer::No) != MessageAnswer::Yes)
-            return;
+            return false;
     }
 
     if (existing.error || target.error || !isCreatableName(finalTitle)) {
-        m_messages.show(CreateError);
-        return;
+        m_messages.showDetailed(CreateError, existing.error ? existing.reason : target.reason,
+                                MessageIcon::None, MessageButtons::Ok);
+        return false;
     }
     // The old file is replaced only once every line has been written, so a failed save
     // never costs the user the file that was there before.
     QSaveFile file(target.path);
     if (!file.open(QIODevice::WriteOnly)) {
-        m_messages.show(CreateError);
-        return;
+        m_messages.showDetailed(CreateError, file.errorString(), MessageIcon::None,
+                                MessageButtons::Ok);
+        return false;
     }
 
     m_busy(true);
@@ -134,44 +151,52 @@ void ParamFileOperations::SaveParamFile()
     if (!written) {
         m_messages.show(WriteError);
         m_busy(false);
-        return;
+        return false;
     }
     m_busy(false);
     m_messages.show(SaveComplete);
+    return true;
 }
 
-void ParamFileOperations::ReadParamFile()
+bool ParamFileOperations::ReadParamFile()
 {
     const std::optional<DosPathMapper::ProbeResult> probe = passPathRules(Side::Read);
     if (!probe)
-        return;
+        return false;
     const QString& path = m_vars.ParamFileName;
     if (probe->fileName.toUpper() != m_vars.ParamFileTitle) {
         m_messages.show(FileMissing);
-        return;
+        return false;
     }
     const HostFile source = hostFile(path, m_meantName);
     if (!source.clash.isEmpty()) {
         m_messages.show(CaseClash.arg(source.clash.join(QLatin1String(", "))));
-        return;
+        return false;
     }
 
     m_busy(true);
     QFile file(source.path);
     if (source.error || !QFileInfo(source.path).isFile() || !file.open(QIODevice::ReadOnly)) {
         m_busy(false);
-        m_messages.show(ReadError);
-        return;
+        const bool refused = file.error() != QFileDevice::NoError;
+        m_messages.showDetailed(ReadError, refused ? file.errorString() : QString(),
+                                MessageIcon::None, MessageButtons::Ok);
+        return false;
     }
     const ParamFileFormat::ReadOutcome outcome = ParamFileFormat::read(file, m_vars);
     file.close();
     m_busy(false);
     if (!outcome.complete) {
         m_messages.show(ReadError);
-        return;
+        return false;
     }
     static_cast<ParameterSet&>(m_vars) = outcome.values;
-    m_messages.show(ReadComplete);
+    if (outcome.recordsRead < ParameterCount)
+        m_messages.showDetailed(ReadComplete, keptValuesNote(outcome.recordsRead),
+                                MessageIcon::None, MessageButtons::Ok);
+    else
+        m_messages.show(ReadComplete);
+    return true;
 }
 
 ParamFileOperations::HostFile ParamFileOperations::hostFile(const QString& dosPath,
@@ -179,11 +204,11 @@ ParamFileOperations::HostFile ParamFileOperations::hostFile(const QString& dosPa
 {
     const DosPathMapper::HostPath mapped = m_mapper.toHost(dosPath);
     if (mapped.error)
-        return {true, {}, {}};
+        return {true, {}, {}, mapped.reason};
     const QStringList variants = m_mapper.caseVariants(dosPath);
     if (variants.size() < 2)
-        return {false, mapped.path, {}};
+        return {false, mapped.path, {}, {}};
     if (!variants.contains(chosen))
-        return {false, {}, variants};
-    return {false, QFileInfo(mapped.path).dir().filePath(chosen), {}};
+        return {false, {}, variants, {}};
+    return {false, QFileInfo(mapped.path).dir().filePath(chosen), {}, {}};
 }

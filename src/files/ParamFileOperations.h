@@ -13,7 +13,8 @@ class MessageBoxes;
 class QIODevice;
 
 // Saving the parameter set to a *.PRS file and reading it back, on the path held in
-// ParamFileName. Every outcome is reported through the message boxes; nothing is returned.
+// ParamFileName. Every outcome is reported through the message boxes; the result only tells
+// the caller whether the set and a file now agree.
 class ParamFileOperations
 {
 public:
@@ -25,13 +26,16 @@ public:
 
     ParamFileOperations(ParameterModule& vars, MessageBoxes& messages, const DosPathMapper& mapper);
 
-    // The path rules for saving, then SaveParamFile when they pass.
-    void CheckSavePath();
-    // Completes the name with ".PRS", asks before replacing, writes and reports.
-    void SaveParamFile();
+    // The path rules for saving, then SaveParamFile when they pass; true when the file was
+    // written.
+    bool CheckSavePath();
+    // Completes the name with ".PRS", asks before replacing, writes and reports; true when
+    // the file was written.
+    bool SaveParamFile();
     // The path rules for reading, the existence check, then the read. The values read are
-    // taken over only when the read completes; a failed read leaves the set as it was.
-    void ReadParamFile();
+    // taken over only when the read completes, and then it returns true; a failed read
+    // leaves the set as it was.
+    bool ReadParamFile();
 
     // The file name as the user picked it in the list or typed it, in its own case. Among
     // files whose names differ only in case it tells which one is meant; without it, the
@@ -56,6 +60,7 @@ private:
         bool error = false;
         QString path;
         QStringList clash;
+        QString reason;
     };
 
     // Probe, form check and split; the probe's finding when all three pass.

@@ -73,6 +73,7 @@ const QString SaveComplete = u"File Save Complete."_s;
 const QString ReadFailed = u"Error Occured During File Read."_s;
 const QString NoSuchFile = u"The Specified File Does Not Exist."_s;
 const QString NoSuchFolder = u"The specified directory was not found."_s;
+const QString ReadComplete = u"File Access Complete...."_s;
 
 } // namespace
 
@@ -100,16 +101,16 @@ class ParamFilesTest : public QObject
         return (entry == entry.toLower() ? m_dosRoot.toLower() : m_dosRoot) + entry;
     }
 
-    void save(const QString& entry)
+    bool save(const QString& entry)
     {
         m_vars.ParamFileName = typed(entry);
-        m_operations->CheckSavePath();
+        return m_operations->CheckSavePath();
     }
 
-    void read(const QString& entry)
+    bool read(const QString& entry)
     {
         m_vars.ParamFileName = typed(entry);
-        m_operations->ReadParamFile();
+        return m_operations->ReadParamFile();
     }
 
     QStringList filesIn(const QString& relative) const
@@ -161,20 +162,22 @@ private slots:
         QCOMPARE(mapper.toHost(u"D:\\SUB\\X.PRS"_s).path, host(u"Data/SUB/X.PRS"_s));
     }
 
-    // A refused entry writes nothing in the folder. The process file system takes no new
-    // files, not even from the superuser.
+    // A refused entry writes nothing in the folder; a refusal of the system's names its
+    // reason. The process file system takes no new files, not even from the superuser.
     void save_entry_givesFileNamedByThePathRules_data()
     {
         QTest::addColumn<QString>("entry");
         QTest::addColumn<QString>("folder");
         QTest::addColumn<bool>("refused");
         QTest::addColumn<QString>("saved");
+        QTest::addColumn<QString>("reason");
         const auto row = [](const char* name, const char* entry, const char* folder,
                             const char* saved) {
-            QTest::newRow(name) << entry << folder << false << saved;
+            QTest::newRow(name) << entry << folder << false << saved << QString();
         };
-        const auto refused = [](const char* name, const char* entry, const char* folder) {
-            QTest::newRow(name) << entry << folder << true << QString();
+        const auto refused = [](const char* name, const char* entry, const char* folder,
+                                const char* reason = "") {
+            QTest::newRow(name) << entry << folder << true << QString() << reason;
         };
         row("no dot gets .PRS", "DATA\\PRESS1", "Data", "DATA\\PRESS1.PRS");
         row("extension kept", "DATA\\PRESS1.TXT", "Data", "DATA\\PRESS1.TXT");
@@ -183,11 +186,12 @@ private slots:
         refused("folder only", "DATA\\", "Data");
         row("lower case, saved under its upper-case name", "data\\press9", "Data",
             "DATA\\PRESS9.PRS");
-        refused("missing folder", "NOPE\\PRESS1", "Data");
+        refused("missing folder", "NOPE\\PRESS1", "Data", "No such file or directory");
         refused("wildcard name", "DATA\\*.PRS", "Data");
-        refused("name of a folder", "MY.DIR", "Data");
+        refused("name of a folder", "MY.DIR", "Data", "Filename refers to a directory");
         refused("folder with a dot, no name", "MY.DIR\\", "My.Dir");
-        refused("folder that takes no files", "C:\\PROC\\PRESS1", "Data");
+        refused("folder that takes no files", "C:\\PROC\\PRESS1", "Data",
+                "No such file or directory");
     }
 
     void save_entry_givesFileNamedByThePathRules()
@@ -196,11 +200,13 @@ private slots:
         QFETCH(QString, folder);
         QFETCH(bool, refused);
         QFETCH(QString, saved);
-        save(entry);
+        QFETCH(QString, reason);
+        QCOMPARE(save(entry), !refused);
         const QStringList files = filesIn(folder);
         QCOMPARE(files, refused ? QStringList() : QStringList{saved.section(u'\\', -1)});
         if (refused) {
             QCOMPARE(m_log, QStringList{CreateError});
+            QCOMPARE(m_messages.shown.first().details, reason);
             return;
         }
         QCOMPARE(m_log, QStringList({"<busy>", "<default>", SaveComplete}));
@@ -286,11 +292,13 @@ private slots:
                  log.contains(SaveComplete));
     }
 
-    // A file that fails part way, or is not there, changes no parameter.
+    // A file that fails part way, or is not there, changes no parameter; nor does one that
+    // ends early with the set's own values, which names the parameters it did not hold.
     void read_failure_changesNoParameter_data()
     {
         QTest::addColumn<QString>("entry");
         QTest::addColumn<QStringList>("log");
+        QTest::addColumn<QString>("details");
         const QStringList missing{NoSuchFile};
         const QStringList failed{"<busy>", "<default>", ReadFailed};
         for (const auto& [entry, log] : {std::pair{"DATA\\PRESS1.PRS", failed},
@@ -300,19 +308,27 @@ private slots:
                                          {"DATA\\", missing},
                                          {"EMPTY\\", failed},
                                          {"C:\\Z", missing}})
-            QTest::newRow(entry) << QString::fromLatin1(entry) << log;
+            QTest::newRow(entry) << QString::fromLatin1(entry) << log << QString();
+        QTest::newRow("ends after line 9")
+            << u"DATA\\SHORT.PRS"_s << QStringList{"<busy>", "<default>", ReadComplete}
+            << u"The file holds 5 of the 9 parameters; these kept their earlier values: Dynamic "
+               "Trip Pressure, Count Trip Pressure, Static Fault Count, Dynamic Fault Count."_s;
     }
 
     void read_failure_changesNoParameter()
     {
         QFETCH(QString, entry);
         QFETCH(QStringList, log);
+        QFETCH(QString, details);
+        QVERIFY(writeFile(host("Data/SHORT.PRS"),
+                          joined(ParamFileFormat::lines(exampleValues(), {}).mid(0, 9))));
         // The first value read differs from the set's, the sixth does not fit its parameter.
         QByteArray text = ParamFileFormat::contents(exampleValues(), u"C:\\P.PRS"_s);
         text.replace(",5000\r", ",1\r").replace(",60\r", ",70000\r");
         QVERIFY(writeFile(host("Data/PRESS1.PRS"), text));
-        read(entry);
+        QCOMPARE(read(entry), log.last() == ReadComplete);
         QCOMPARE(m_log, log);
+        QCOMPARE(m_messages.shown.last().details, details);
         QCOMPARE(values(), exampleValues());
         QCOMPARE(m_vars.ParamFileTitle, PathRules::titleOf(entry));
     }

@@ -16,12 +16,19 @@ public:
         MessageIcon icon;
         MessageButtons buttons;
         MessageAnswer defaultAnswer;
+        QString details;
     };
 
     MessageAnswer show(const QString& text, MessageIcon icon, MessageButtons buttons,
                        MessageAnswer defaultAnswer) override
     {
-        shown.append({text, icon, buttons, defaultAnswer});
+        return showDetailed(text, {}, icon, buttons, defaultAnswer);
+    }
+
+    MessageAnswer showDetailed(const QString& text, const QString& details, MessageIcon icon,
+                               MessageButtons buttons, MessageAnswer defaultAnswer) override
+    {
+        shown.append({text, icon, buttons, defaultAnswer, details});
         texts.append(text);
         if (buttons == MessageButtons::Ok)
             return MessageAnswer::Ok;

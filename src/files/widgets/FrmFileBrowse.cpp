@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,8 +18,11 @@
 #include <QSignalBlocker>
 #include <QStyle>
 #include <QTimer>
+#include <QToolTip>
 #include <QTreeWidget>
 #include <QWindow>
+
+#include <algorithm>
 
 namespace {
 
@@ -138,6 +142,12 @@ FrmFileBrowse::FrmFileBrowse(QWidget* mainWindow, FileAction action)
     connect(CmbFileType, &QComboBox::activated, this, &FrmFileBrowse::CmbFileType_Click);
     connect(CmdOkay, &QPushButton::clicked, this, &FrmFileBrowse::CmdOkay_Click);
     connect(CmdCancel, &QPushButton::clicked, this, &FrmFileBrowse::CmdCancel_Click);
+    connect(TxtFileName, &QLineEdit::returnPressed, this, &FrmFileBrowse::CmdOkay_Click);
+    DirPick->viewport()->installEventFilter(this);
+    FilList->viewport()->installEventFilter(this);
+    DirPick->installEventFilter(this);
+    showFocus(DirPick, false);
+    showFocus(FilList, false);
     // Another window of this program taking the focus brings the user back into the program.
     connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* window) {
         if (window && window != windowHandle())
@@ -154,6 +164,7 @@ bool FrmFileBrowse::event(QEvent* event)
     switch (event->type()) {
     case QEvent::Show:
         m_awayFromProgram = false;
+        m_refillName = true;
         Form_Activate();
         break;
     case QEvent::WindowActivate:
@@ -180,7 +191,50 @@ bool FrmFileBrowse::eventFilter(QObject* watched, QEvent* event)
             return true;
         }
     }
+    if ((watched == DirPick || watched == FilList) &&
+        (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut))
+        showFocus(static_cast<QAbstractItemView*>(watched), event->type() == QEvent::FocusIn);
+    if (event->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(event);
+        if (watched == DirPick->viewport() && showWholeName(DirPick, help))
+            return true;
+        if (watched == FilList->viewport() && showWholeName(FilList, help))
+            return true;
+    }
     return QWidget::eventFilter(watched, event);
+}
+
+void FrmFileBrowse::showFocus(QAbstractItemView* view, bool focused)
+{
+    QPalette colours = palette();
+    if (!focused) {
+        colours.setColor(QPalette::Highlight, colours.color(QPalette::Midlight));
+        colours.setColor(QPalette::HighlightedText, colours.color(QPalette::Text));
+    }
+    view->setPalette(colours);
+}
+
+void FrmFileBrowse::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        CmdCancel_Click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+bool FrmFileBrowse::showWholeName(QAbstractItemView* view, QHelpEvent* event)
+{
+    const QModelIndex index = view->indexAt(event->pos());
+    if (!index.isValid())
+        return false;
+    const QRect place = view->visualRect(index);
+    const int visible =
+        std::min(place.right() + 1, view->viewport()->width()) - std::max(place.left(), 0);
+    if (view->sizeHintForIndex(index).width() <= visible)
+        return false;
+    QToolTip::showText(event->globalPos(), index.data().toString(), view->viewport(), place);
+    return true;
 }
 
 void FrmFileBrowse::closeEvent(QCloseEvent* event)
@@ -192,9 +246,12 @@ void FrmFileBrowse::closeEvent(QCloseEvent* event)
 void FrmFileBrowse::Form_Activate()
 {
     centreOnScreen(*this);
-    TxtFileName->setFocus();
-    TxtFileName->setText(folderText().toUpper());
-    TxtFileName->setCursorPosition(int(TxtFileName->text().size()));
+    if (m_refillName) {
+        TxtFileName->setFocus();
+        TxtFileName->setText(folderText().toUpper());
+        TxtFileName->setCursorPosition(int(TxtFileName->text().size()));
+        m_refillName = false;
+    }
     setWindowTitle(m_action == FileAction::SaveFile ? QStringLiteral("Save File")
                                                     : QStringLiteral("Read File"));
 }

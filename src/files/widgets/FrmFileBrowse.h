@@ -8,7 +8,9 @@
 
 #include <cstdint>
 
+class QAbstractItemView;
 class QComboBox;
+class QHelpEvent;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -45,6 +47,8 @@ public:
     QString currentFolder() const { return m_folder; }
     // The pattern the file list filters with ("*.PRS" on a fresh load, "*.prs" once picked).
     QString filePattern() const { return m_pattern; }
+    // Moves the folder list to a host folder; false when it cannot be shown.
+    bool setFolder(const QString& hostFolder);
 
 Q_SIGNALS:
     // OK was pressed: the path as entered, upper-cased, and the file name as the user picked
@@ -66,19 +70,24 @@ public Q_SLOTS:
 protected:
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
     void Form_Unload();
     void FocusFileName();
-    // Moves the folder list to a host folder; false when it cannot be shown.
-    bool setFolder(const QString& hostFolder);
     void fillFolderList();
     void fillFileList();
     void selectDriveOfFolder();
     QString folderText() const;
     // Puts a file of the list into the name box, as a click or an arrow key does.
     void putFileName(const QListWidgetItem* item);
+    // A list's entry whose name does not fit shows it whole in a tooltip; false for any
+    // other point, where the list's own tooltip is shown.
+    bool showWholeName(QAbstractItemView* view, QHelpEvent* event);
+    // The list that holds the keyboard focus shows its selection in the highlight colour,
+    // the other one in grey, so the user sees where the arrow keys act.
+    void showFocus(QAbstractItemView* view, bool focused);
     void restoreMainWindow();
 
     QPointer<QWidget> m_mainWindow;
@@ -91,8 +100,11 @@ private:
     QString m_pickedName;
     QString m_pickedText;
     // Set while another application holds the focus; coming back from there is not an
-    // activation from within the program, so the name box keeps what was typed.
+    // activation from within the program, so the dialog stays where the user put it.
     bool m_awayFromProgram = false;
+    // Only showing the dialog refills the name box; coming back to it from the main window
+    // keeps what was typed.
+    bool m_refillName = true;
 
     QLineEdit* TxtFileName;
     QComboBox* CmbFileType;
