@@ -465,6 +465,10 @@ void FrmPressureMonitor::runFileAction(const QString& path, const QString& chose
     const bool save = m_fileBrowse->fileAction() == FileAction::SaveFile;
     const bool done = save ? operations.CheckSavePath() : operations.ReadParamFile();
     m_retryFolder = done ? QString() : m_fileBrowse->currentFolder();
+    if (done && save)
+        m_origin.fileSaved(ModVars);
+    else if (done)
+        m_origin.fileRead(ModVars.ParamFileName, ModVars);
     if (save)
         return;
     // Shown whatever the window's state: the restore that follows redraws only a window
