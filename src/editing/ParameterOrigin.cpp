@@ -28,7 +28,8 @@ QStringList ParameterOrigin::unkeptRows(const ParameterSet& set) const
         return rows;
     for (int row = 1; row <= ParameterCount; ++row) {
         const Parameter parameter = gridParameter(row);
-        if (set.value(parameter) != m_device.value(parameter))
+        const std::int32_t value = set.value(parameter);
+        if (value != m_device.value(parameter) && (!m_file || value != m_file->value(parameter)))
             rows.append(QString::fromLatin1(parameterInfo(parameter).grid.caption));
     }
     return rows;

@@ -27,8 +27,8 @@ public:
     // The file they were read from (its name after the last backslash) when one was read
     // since the device last told its values; empty for values that were edited.
     QString fileName() const { return m_fileSinceDevice; }
-    // The grid captions of the rows that differ from the device, when the set as a whole is
-    // in no file; empty when nothing is lost.
+    // When the set as a whole is in no file: the grid captions of the rows that differ from
+    // both the device and the last file. Empty when nothing is lost.
     QStringList unkeptRows(const ParameterSet& set) const;
 
 private:

@@ -1,4 +1,5 @@
 #include "AutoCalibration.h"
+#include "ParameterOrigin.h"
 #include "TestSupport.h"
 
 #include <QTest>
@@ -44,6 +45,52 @@ private Q_SLOTS:
             trips.isEmpty() ? exampleValues()
                             : ParameterSet{5000, 4500, 0, trip(0), 10, trip(2), trip(1), 0, 0};
         QCOMPARE(set, expected);
+    }
+
+    // What Connect and Exit learn about the set after each of the events that keep or change
+    // it: whether no device holds it, the file it came from, the rows Exit would lose.
+    void origin_eachEvent_tellsWhatIsKeptWhere_data()
+    {
+        QTest::addColumn<QString>("events");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("start") << u""_s << u"in device, , "_s;
+        QTest::newRow("read") << u"read"_s << u"not in device, PRESS1.PRS, "_s;
+        QTest::newRow("read, edit")
+            << u"read edit"_s
+            << u"not in device, PRESS1.PRS, Overcount S.P.|Static Trip Pressure"_s;
+        QTest::newRow("edit, save") << u"edit save"_s << u"not in device, , "_s;
+        QTest::newRow("read, upload") << u"read upload"_s << u"in device, , "_s;
+        QTest::newRow("upload, edit, one row written")
+            << u"upload edit write"_s << u"not in device, , Overcount S.P."_s;
+    }
+
+    void origin_eachEvent_tellsWhatIsKeptWhere()
+    {
+        QFETCH(QString, events);
+        QFETCH(QString, expected);
+        ParameterSet set;
+        ParameterOrigin origin(set);
+        for (const QString& event : events.split(u' ', Qt::SkipEmptyParts)) {
+            if (event == u"read") {
+                set = exampleValues();
+                origin.fileRead(u"C:\\DATA\\PRESS1.PRS"_s, set);
+            } else if (event == u"edit") {
+                set.ShutDownCountSP = 7;
+                set.StaticTripSP = 9;
+            } else if (event == u"save") {
+                origin.fileSaved(set);
+            } else {
+                for (int p = 0; p < ParameterCount; ++p) {
+                    const auto parameter = Parameter(p);
+                    if (event == u"upload" || parameter == Parameter::StaticTripSP)
+                        origin.deviceHolds(parameter, set.value(parameter));
+                }
+            }
+        }
+        const QString told = origin.notInDevice(set) ? u"not in device"_s : u"in device"_s;
+        QCOMPARE(
+            QStringList({told, origin.fileName(), origin.unkeptRows(set).join(u'|')}).join(u", "_s),
+            expected);
     }
 };
 
