@@ -42,6 +42,10 @@ public:
     // The value the device holds for a row. A cell showing another value is marked: bold,
     // its tooltip adding "Device holds" and that value. Rows without one are never marked.
     void setDeviceValue(int row, std::int32_t value);
+    // A write to the device that it never acknowledged: the device holds one of the two
+    // values, and the cell is marked as unknown (italic) whatever it shows, until the next
+    // setDeviceValue for the row.
+    void setDeviceValueUnknown(int row, std::int32_t held, std::int32_t written);
 
 Q_SIGNALS:
     // Raised after the user changed a value cell (ValueColumn, row from 1); not by
@@ -59,4 +63,6 @@ private:
 
     QList<GridRowSpec> m_rows;
     QList<std::optional<std::int32_t>> m_deviceValues;
+    // The value of an unacknowledged write, beside the one the device held before it.
+    QList<std::optional<std::int32_t>> m_unacknowledgedValues;
 };
