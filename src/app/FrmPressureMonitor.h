@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ActivityLog.h"
 #include "CommCycle.h"
 #include "CommState.h"
 #include "CommView.h"
@@ -53,6 +54,10 @@ public:
     void RefreshGrid() override;
     void RefreshTripNeedles() override;
     void showDeviceValues(const ParameterSet& device) override;
+    void showUnacknowledgedWrite(Parameter parameter, std::int32_t held,
+                                 std::int32_t written) override;
+    void setStatusHint(const QString& hint) override;
+    void setLiveReadingCurrent(bool current) override;
 
     // The program's parameter set, shown in the grid and the trip dials, handed to the
     // cycle, the file operations and Auto Cal.
@@ -110,10 +115,14 @@ private:
     void showFileBrowse(FileAction action);
     // OK in the file dialog: the read or save runs here, and a read is shown at once.
     void runFileAction(const QString& path, const QString& chosenName);
+    // The port number of the selected Comm Port option.
+    int chosenPortNumber() const;
 
     std::unique_ptr<SerialLink> m_port;
     MessageBoxes& m_messages;
     CommCycle m_cycle;
+    TrafficLog* m_log;
+    ActivityLog m_activity;
     QPointer<FrmFileBrowse> m_fileBrowse;
     PortChoice* m_portChoice = nullptr;
     bool m_centred = false;

@@ -23,4 +23,14 @@ public:
     // What the device holds, once an upload or a download has told it; values the window
     // shows that differ from it are marked.
     virtual void showDeviceValues(const ParameterSet&) {}
+    // A write of the parameter went out but was never acknowledged: the device may hold
+    // either value. Stands until the next showDeviceValues.
+    virtual void showUnacknowledgedWrite(Parameter, std::int32_t /*held*/, std::int32_t /*written*/)
+    {}
+    // Why the device may be silent, to follow the status where there is room; an empty
+    // hint takes it away.
+    virtual void setStatusHint(const QString&) {}
+    // Whether GaugePressure's needle is a current reading or the last one before the
+    // stream stopped.
+    virtual void setLiveReadingCurrent(bool) {}
 };
