@@ -11,11 +11,13 @@
 #include "ParameterSync.h"
 #include "PortChoice.h"
 #include "SpreadGrid.h"
+#include "TrafficLog.h"
 #include "WindowPlacement.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QCursor>
+#include <QDir>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
@@ -67,9 +69,11 @@ FrmPressureMonitor::FrmPressureMonitor(std::unique_ptr<SerialLink> port, Message
                                        const PortNames& names, TrafficLog* log, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      m_port(std::move(port)), m_messages(messages), m_cycle(*m_port, ModVars, *this, messages)
+      m_port(std::move(port)), m_messages(messages), m_cycle(*m_port, ModVars, *this, messages),
+      m_log(log), m_activity(log)
 {
     m_cycle.setTrafficLog(log);
+    m_cycle.setPortNames(names);
     setWindowTitle(QString::fromLatin1(ApplicationTitle));
     setFont(compactFont(font()));
     setWindowIcon(ButtonIcons::application());
@@ -80,6 +84,16 @@ FrmPressureMonitor::FrmPressureMonitor(std::unique_ptr<SerialLink> port, Message
     for (QWidget* tipped : std::initializer_list<QWidget*>{CmdAutoSet, CmdDownload, GaugePressure})
         tipped->installEventFilter(this);
     updateTips();
+    // Started from the menu, the program has no terminal to say this on.
+    if (m_log) {
+        const auto noteLogFailure = [this, path = m_log->path()](const QString& why) {
+            LblStatus->setNote(QStringLiteral("The traffic log %1 cannot be written: %2")
+                                   .arg(QDir::toNativeSeparators(path), why));
+        };
+        if (!m_log->failure().isEmpty())
+            noteLogFailure(m_log->failure());
+        m_log->setFailureHandler(noteLogFailure);
+    }
 
     RefreshGrid();
     Form_Load();
@@ -87,6 +101,8 @@ FrmPressureMonitor::FrmPressureMonitor(std::unique_ptr<SerialLink> port, Message
 
 FrmPressureMonitor::~FrmPressureMonitor()
 {
+    if (m_log)
+        m_log->setFailureHandler({});
     delete m_fileBrowse;
 }
 
@@ -237,6 +253,7 @@ void FrmPressureMonitor::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
+    m_activity.exited();
     m_cycle.shutDown();
     if (m_fileBrowse)
         m_fileBrowse->close();
@@ -327,18 +344,39 @@ void FrmPressureMonitor::noteDeviceValue(Parameter parameter, std::int32_t value
     m_origin.deviceHolds(parameter, value);
 }
 
+void FrmPressureMonitor::showUnacknowledgedWrite(Parameter parameter, std::int32_t held,
+                                                 std::int32_t written)
+{
+    markUnacknowledgedWrite(*SpdEEPROM, parameter, held, written);
+}
+
+void FrmPressureMonitor::setStatusHint(const QString& hint)
+{
+    LblStatus->setHint(hint);
+}
+
+void FrmPressureMonitor::setLiveReadingCurrent(bool current)
+{
+    GaugePressure->setReadingCurrent(current);
+}
+
 // --- Handlers -----------------------------------------------------------------------------
 
-void FrmPressureMonitor::CmdConnect_Click()
+int FrmPressureMonitor::chosenPortNumber() const
 {
     int portNumber = 0;
     for (int i = 0; i < 2; ++i) {
         if (OptComm[i]->isChecked())
             portNumber = i + 1;
     }
+    return portNumber;
+}
+
+void FrmPressureMonitor::CmdConnect_Click()
+{
     if (!connectOverUnsentValues())
         return;
-    m_cycle.connect(portNumber);
+    m_cycle.connect(chosenPortNumber());
 }
 
 bool FrmPressureMonitor::connectOverUnsentValues()
@@ -387,13 +425,15 @@ void FrmPressureMonitor::CmdDownload_Click()
         m_messages.show(question, MessageIcon::Warning, MessageButtons::YesNo, MessageAnswer::No) !=
             MessageAnswer::Yes)
         return;
-    m_cycle.startDownload();
+    m_cycle.startDownload(chosenPortNumber());
 }
 
 void FrmPressureMonitor::CmdAutoSet_Click()
 {
     const CommState& comm = m_cycle.state();
-    if (!applyAutoCalibration(ModVars, comm.MaxPressure, comm.MinPressure)) {
+    const bool applied = applyAutoCalibration(ModVars, comm.MaxPressure, comm.MinPressure);
+    m_activity.autoCalibrated(comm.MaxPressure, comm.MinPressure, applied, ModVars);
+    if (!applied) {
         m_messages.show(QString::fromLatin1(PressureWindowTooNarrow), MessageIcon::Warning,
                         MessageButtons::Ok);
         return;
@@ -404,25 +444,33 @@ void FrmPressureMonitor::CmdAutoSet_Click()
 
 void FrmPressureMonitor::SpdEEPROM_CellEdited()
 {
+    const ParameterSet before = ModVars;
     readGridBack(*SpdEEPROM, ModVars);
+    m_activity.edited(QStringLiteral("Grid edit"), before, ModVars);
     RefreshTripNeedles();
 }
 
 void FrmPressureMonitor::GaugeStaticTrip_MouseUp()
 {
+    const ParameterSet before = ModVars;
     ModVars.StaticTripSP = takeNeedleSetPoint(*GaugeStaticTrip, Parameter::StaticTripSP);
+    m_activity.edited(QStringLiteral("Needle edit"), before, ModVars);
     RefreshGrid();
 }
 
 void FrmPressureMonitor::GaugeCountTrip_MouseUp()
 {
+    const ParameterSet before = ModVars;
     ModVars.CountTripSP = takeNeedleSetPoint(*GaugeCountTrip, Parameter::CountTripSP);
+    m_activity.edited(QStringLiteral("Needle edit"), before, ModVars);
     RefreshGrid();
 }
 
 void FrmPressureMonitor::GaugeDynamicTrip_MouseUp()
 {
+    const ParameterSet before = ModVars;
     ModVars.DynamicTripSP = takeNeedleSetPoint(*GaugeDynamicTrip, Parameter::DynamicTripSP);
+    m_activity.edited(QStringLiteral("Needle edit"), before, ModVars);
     RefreshGrid();
 }
 
@@ -465,10 +513,13 @@ void FrmPressureMonitor::runFileAction(const QString& path, const QString& chose
     const bool save = m_fileBrowse->fileAction() == FileAction::SaveFile;
     const bool done = save ? operations.CheckSavePath() : operations.ReadParamFile();
     m_retryFolder = done ? QString() : m_fileBrowse->currentFolder();
-    if (done && save)
+    if (done && save) {
         m_origin.fileSaved(ModVars);
-    else if (done)
+        m_activity.fileSaved(ModVars.ParamFileName);
+    } else if (done) {
         m_origin.fileRead(ModVars.ParamFileName, ModVars);
+        m_activity.fileRead(ModVars.ParamFileName);
+    }
     if (save)
         return;
     // Shown whatever the window's state: the restore that follows redraws only a window

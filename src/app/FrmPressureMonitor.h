@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ActivityLog.h"
 #include "CommCycle.h"
 #include "CommState.h"
 #include "CommView.h"
@@ -55,6 +56,10 @@ public:
     void RefreshTripNeedles() override;
     void showDeviceValues(const ParameterSet& device) override;
     void noteDeviceValue(Parameter parameter, std::int32_t value) override;
+    void showUnacknowledgedWrite(Parameter parameter, std::int32_t held,
+                                 std::int32_t written) override;
+    void setStatusHint(const QString& hint) override;
+    void setLiveReadingCurrent(bool current) override;
 
     // The program's parameter set, shown in the grid and the trip dials, handed to the
     // cycle, the file operations and Auto Cal.
@@ -118,11 +123,15 @@ private:
     // The questions before values kept nowhere else are lost: true to go on.
     bool connectOverUnsentValues();
     bool leaveUnkeptValues();
+    // The port number of the selected Comm Port option.
+    int chosenPortNumber() const;
 
     std::unique_ptr<SerialLink> m_port;
     MessageBoxes& m_messages;
     CommCycle m_cycle;
     ParameterOrigin m_origin;
+    TrafficLog* m_log;
+    ActivityLog m_activity;
     QPointer<FrmFileBrowse> m_fileBrowse;
     // After a read or save that did not succeed, the folder the dialog was in, so that the
     // user tries again from there.

@@ -89,17 +89,17 @@ int main(int argc, char* argv[])
     std::unique_ptr<TrafficLog> log;
     std::unique_ptr<SerialLink> port = std::make_unique<QSerialPortLink>(names);
     if (!logOptions->path.isEmpty()) {
-        log = std::make_unique<TrafficLog>(logOptions->path, logOptions->maxBytes);
-        if (log->isOpen()) {
-            log->event(QStringLiteral("vorta-cal %1").arg(VORTA_VERSION));
+        log = std::make_unique<TrafficLog>(logOptions->path, logOptions->maxBytes,
+                                           QStringLiteral("vorta-cal %1").arg(VORTA_VERSION),
+                                           QStringLiteral("no port open"));
+        // A log that cannot be written stays with the window, which says so.
+        if (log->isOpen())
             port = std::make_unique<LoggingSerialLink>(std::move(port), *log, names);
-        } else {
+        else
             std::fprintf(stderr,
                          "vorta-cal: cannot write the traffic log %s (%s); running "
                          "without it\n",
                          qPrintable(logOptions->path), qPrintable(log->errorString()));
-            log.reset();
-        }
     }
 
     QtMessageBoxes messages;

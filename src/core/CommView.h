@@ -25,4 +25,14 @@ public:
     virtual void showDeviceValues(const ParameterSet&) {}
     // One value the device has just told or acknowledged, as soon as it has.
     virtual void noteDeviceValue(Parameter, std::int32_t) {}
+    // A write of the parameter went out but was never acknowledged: the device may hold
+    // either value. Stands until the next showDeviceValues.
+    virtual void showUnacknowledgedWrite(Parameter, std::int32_t /*held*/, std::int32_t /*written*/)
+    {}
+    // Why the device may be silent, to follow the status where there is room; an empty
+    // hint takes it away.
+    virtual void setStatusHint(const QString&) {}
+    // Whether GaugePressure's needle is a current reading or the last one before the
+    // stream stopped.
+    virtual void setLiveReadingCurrent(bool) {}
 };

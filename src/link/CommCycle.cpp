@@ -7,7 +7,10 @@
 #include "TrafficLog.h"
 #include "UploadStep.h"
 
+#include <QElapsedTimer>
+
 #include <algorithm>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -39,6 +42,9 @@ QString currentCause()
 CommCycle::CommCycle(SerialLink& port, ParameterSet& set, CommView& view, MessageBoxes& messages)
     : m_port(port), m_set(set), m_view(view), m_messages(messages)
 {
+    auto steady = std::make_shared<QElapsedTimer>();
+    steady->start();
+    m_clock = [steady] { return steady->elapsed(); };
     TmrComm.setInterval(FastInterval);
     QObject::connect(&TmrComm, &QTimer::timeout, &TmrComm, [this] { tick(); });
 }
@@ -69,6 +75,7 @@ void CommCycle::tick()
             downloadTick();
             break;
         }
+        checkSilence();
     } catch (...) {
         errorPath(currentCause());
     }
@@ -82,14 +89,16 @@ void CommCycle::uploadTick()
         const Parameter read = uploadParameter(step);
         m_view.setStatus(QString::fromLatin1(parameterInfo(read).upload.status));
         if (UploadStep(step, m_port, m_set) == UploadResult::Stored) {
+            noteAnswer();
             m_comm.CommCount = static_cast<std::int16_t>(step + 1);
             m_device.assign(read, m_set.value(read));
             m_view.noteDeviceValue(read, m_set.value(read));
+            m_unacknowledged[static_cast<int>(read)].reset();
         }
         // With the ninth value read, the whole of what the device holds is known.
         if (m_comm.CommCount == UploadSteps) {
             m_deviceKnown = true;
-            m_view.showDeviceValues(m_device);
+            showDeviceValues();
         }
     }
     if (step == UploadSteps - 1) {
@@ -113,15 +122,20 @@ void CommCycle::downloadTick()
     if (result == DownloadResult::Waiting)
         return;
     if (result != DownloadResult::Repeated) {
+        noteAnswer();
         // An acknowledged row holds the value last sent for it, whatever the grid shows now.
         const Parameter written = downloadParameter(row);
         m_device.assign(written, m_sent.value(written));
         m_view.noteDeviceValue(written, m_sent.value(written));
+        m_unacknowledged[static_cast<int>(written)].reset();
     }
     if (result == DownloadResult::Finished) {
+        m_rowSent = false;
         m_deviceKnown = true;
-        m_view.showDeviceValues(m_device);
+        showDeviceValues();
         m_view.setStatus(QStringLiteral("Download Complete"));
+        // The live stream that follows would replace it at once.
+        m_holdStatusUntil = m_clock() + DownloadCompleteHeld;
         m_comm.CommWriteState = 0;
         m_comm.CommAction = CommPhase::Live;
         m_view.setDownloadEnabled(true);
@@ -131,10 +145,11 @@ void CommCycle::downloadTick()
     if (result == DownloadResult::Advanced) {
         m_comm.CommWriteState = static_cast<std::int16_t>(row + 1);
         if (m_deviceKnown)
-            m_view.showDeviceValues(m_device);
+            showDeviceValues();
     }
     const Parameter sent = downloadParameter(m_comm.CommWriteState);
     m_sent.assign(sent, m_set.value(sent));
+    m_rowSent = true;
     m_view.setStatus(QString::fromLatin1(parameterInfo(sent).download.status));
     m_view.setProgress(downloadProgress(m_comm.CommWriteState));
 }
@@ -158,10 +173,16 @@ void CommCycle::livePass()
         m_comm.MaxPressure = std::max(m_comm.MaxPressure, pressure);
         m_comm.MinPressure = std::min(m_comm.MinPressure, pressure);
     }
-    // The status shows the batch's last valid frame; a batch without one leaves it as it
-    // was, while the needle drops to zero.
-    if (!pressures.empty())
-        m_view.setStatus(QStringLiteral("Pressure = %1 PSI").arg(shown));
+    // The status shows the batch's last valid frame, once "Download Complete" has had its
+    // time; a batch without one leaves it as it was, while the needle drops to zero.
+    if (!pressures.empty()) {
+        noteAnswer();
+        if (m_holdStatusUntil && m_clock() >= *m_holdStatusUntil)
+            m_holdStatusUntil.reset();
+        if (!m_holdStatusUntil)
+            m_view.setStatus(QStringLiteral("Pressure = %1 PSI").arg(shown));
+        setLiveReadingCurrent(true);
+    }
     m_view.setLiveNeedle(shown);
     if (m_comm.MaxPressure > 0)
         m_view.markPressureWindow(m_comm.MaxPressure, m_comm.MinPressure);
@@ -172,9 +193,67 @@ void CommCycle::errorPath(const QString& cause)
     if (m_log)
         m_log->error(QStringLiteral("Comm Port Error shown: %1").arg(cause));
     TmrComm.stop();
+    stopped();
     m_messages.showDetailed(QStringLiteral("A Comm Port Error Has Occured"), cause,
                             MessageIcon::Warning, MessageButtons::Ok);
     m_view.setConnectControlsEnabled(true);
+}
+
+void CommCycle::stopped()
+{
+    m_holdStatusUntil.reset();
+    if (std::exchange(m_silenceHinted, false))
+        m_view.setStatusHint({});
+    setLiveReadingCurrent(false);
+    if (m_comm.CommAction != CommPhase::Download || !std::exchange(m_rowSent, false))
+        return;
+    // The device may have taken the write and its acknowledgement be lost, or not.
+    const Parameter pending = downloadParameter(m_comm.CommWriteState);
+    const std::int32_t sent = m_sent.value(pending);
+    if (!m_deviceKnown || sent == m_device.value(pending))
+        return;
+    m_unacknowledged[static_cast<int>(pending)] = sent;
+    m_view.showUnacknowledgedWrite(pending, m_device.value(pending), sent);
+}
+
+void CommCycle::showDeviceValues()
+{
+    m_view.showDeviceValues(m_device);
+    for (int i = 0; i < ParameterCount; ++i) {
+        const auto parameter = static_cast<Parameter>(i);
+        if (m_unacknowledged[i])
+            m_view.showUnacknowledgedWrite(parameter, m_device.value(parameter),
+                                           *m_unacknowledged[i]);
+    }
+}
+
+void CommCycle::noteAnswer()
+{
+    m_lastAnswer = m_clock();
+    if (std::exchange(m_silenceHinted, false))
+        m_view.setStatusHint({});
+}
+
+void CommCycle::checkSilence()
+{
+    if (m_silenceHinted || m_clock() - m_lastAnswer < SilenceHintAfter)
+        return;
+    m_silenceHinted = true;
+    const QString hint =
+        QStringLiteral("no answer from %1: check the cable, the device's power and the chosen port")
+            .arg(m_names.deviceFor(m_port.commPort()));
+    logEvent(hint);
+    m_view.setStatusHint(hint);
+    setLiveReadingCurrent(false);
+}
+
+void CommCycle::setLiveReadingCurrent(bool current)
+{
+    m_liveShown = m_liveShown || current;
+    if (!m_liveShown || current == m_liveCurrent)
+        return;
+    m_liveCurrent = current;
+    m_view.setLiveReadingCurrent(current);
 }
 
 void CommCycle::logEvent(const QString& text)
@@ -201,6 +280,8 @@ void CommCycle::connect(int portNumber)
         errorPath(currentCause());
         return;
     }
+    m_holdStatusUntil.reset();
+    noteAnswer();
     startTimer();
     m_view.setStatus(QStringLiteral("Connecting"));
     m_view.setConnectControlsEnabled(false);
@@ -211,20 +292,37 @@ void CommCycle::disconnect()
     logEvent(QStringLiteral("Disconnect"));
     // Always stops the cycle, also before the first tick has opened the port.
     TmrComm.stop();
+    stopped();
     m_view.setConnectControlsEnabled(true);
     closePort();
     m_view.setStatus(QStringLiteral("Disconnected"));
 }
 
-void CommCycle::startDownload()
+void CommCycle::startDownload(int portNumber)
 {
-    logEvent(QStringLiteral("Download start"));
+    logEvent(QStringLiteral("Download start Comm Port %1").arg(portNumber));
     m_sent = m_set;
+    m_rowSent = false;
+    m_holdStatusUntil.reset();
     m_comm.CommAction = CommPhase::Download;
+    try {
+        takePort(portNumber);
+    } catch (...) {
+        errorPath(currentCause());
+        return;
+    }
+    noteAnswer();
     startTimer();
     m_view.setConnectControlsEnabled(false);
     m_comm.CommWriteState = 0;
     m_view.setProgress(0);
+}
+
+void CommCycle::takePort(int portNumber)
+{
+    if (m_port.portOpen() && m_port.commPort() != portNumber)
+        m_port.setPortOpen(false);
+    m_port.setCommPort(portNumber);
 }
 
 void CommCycle::startTimer()

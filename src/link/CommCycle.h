@@ -4,9 +4,14 @@
 #include "CommView.h"
 #include "MessageBoxes.h"
 #include "ModVars.h"
+#include "PortNames.h"
 #include "SerialLink.h"
 
 #include <QTimer>
+
+#include <array>
+#include <functional>
+#include <optional>
 
 class TrafficLog;
 
@@ -22,6 +27,13 @@ class CommCycle
 public:
     static constexpr int FastInterval = 50;      // upload and live stream, milliseconds
     static constexpr int DownloadInterval = 150; // milliseconds
+    // How long the device may stay silent before the user is told where to look, and how
+    // long "Download Complete" stays on the status line; milliseconds.
+    static constexpr qint64 SilenceHintAfter = 3000;
+    static constexpr qint64 DownloadCompleteHeld = 3000;
+
+    // Milliseconds from any fixed start; the cycle never waits on it, it only looks.
+    using Clock = std::function<qint64()>;
 
     CommCycle(SerialLink& port, ParameterSet& set, CommView& view, MessageBoxes& messages);
     ~CommCycle();
@@ -30,8 +42,9 @@ public:
     void connect(int portNumber);
     // Disconnect: stop the timer, close the port, give the connection buttons back.
     void disconnect();
-    // Download: write the parameter set into the device, from its first row.
-    void startDownload();
+    // Download: write the parameter set into the device on port 1 or 2, from its first row.
+    // A port open on another number is closed first.
+    void startDownload(int portNumber);
     // One tick of TmrComm; the timer calls it, and a test may call it by hand. Every failure
     // inside it ends in the one error path.
     void tick();
@@ -46,6 +59,11 @@ public:
     // Where Connect, Disconnect, the start and end of a transfer and every error shown are
     // recorded; none by default.
     void setTrafficLog(TrafficLog* log) { m_log = log; }
+    // Which device each Comm Port stands for, named when the device stays silent.
+    void setPortNames(const PortNames& names) { m_names = names; }
+    // The time the silence and the hold of "Download Complete" are measured in; a steady
+    // clock by default.
+    void setClock(Clock clock) { m_clock = std::move(clock); }
 
 private:
     void uploadTick();
@@ -55,7 +73,19 @@ private:
     void errorPath(const QString& cause);
     void logEvent(const QString& text);
     void closePort();
+    // Closes a port open on another number, then gives the port its number.
+    void takePort(int portNumber);
     void startTimer();
+    // A valid answer from the device: the silence, and any hint about it, ends.
+    void noteAnswer();
+    // After a silence long enough the user learns what to check, once per silence.
+    void checkSilence();
+    // The cycle stops: a hint about silence goes, the live reading is no longer live, and a
+    // write not yet acknowledged leaves its row unknown.
+    void stopped();
+    void setLiveReadingCurrent(bool current);
+    // What the device holds, with every row whose write went unacknowledged.
+    void showDeviceValues();
     void setTickInterval(int milliseconds);
 
     SerialLink& m_port;
@@ -69,5 +99,17 @@ private:
     ParameterSet m_device;
     bool m_deviceKnown = false;
     ParameterSet m_sent;
+    // Rows whose last write was sent but not acknowledged before the cycle stopped, with
+    // the value sent; and whether the running download's current row has been sent.
+    std::array<std::optional<std::int32_t>, ParameterCount> m_unacknowledged;
+    bool m_rowSent = false;
     TrafficLog* m_log = nullptr;
+    PortNames m_names;
+    Clock m_clock;
+    qint64 m_lastAnswer = 0;
+    bool m_silenceHinted = false;
+    // Whether the live dial has shown a reading, and whether it is a current one.
+    bool m_liveShown = false;
+    bool m_liveCurrent = true;
+    std::optional<qint64> m_holdStatusUntil;
 };

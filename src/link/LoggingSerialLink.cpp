@@ -1,5 +1,6 @@
 #include "LoggingSerialLink.h"
 
+#include "DeviceFrames.h"
 #include "SerialError.h"
 
 #include <utility>
@@ -37,12 +38,16 @@ void LoggingSerialLink::setPortOpen(bool open)
 {
     const bool wasOpen = m_link->portOpen();
     logged([&] { m_link->setPortOpen(open); });
-    if (open && !wasOpen)
-        m_log.event(QStringLiteral("Opened Comm Port %1 (%2) %3")
-                        .arg(m_link->commPort())
-                        .arg(m_names.deviceFor(m_link->commPort()), m_link->settings()));
-    else if (!open && wasOpen)
+    const QString port = QStringLiteral("Comm Port %1 (%2)")
+                             .arg(m_link->commPort())
+                             .arg(m_names.deviceFor(m_link->commPort()));
+    if (open && !wasOpen) {
+        m_log.event(QStringLiteral("Opened %1 %2").arg(port, m_link->settings()));
+        m_log.setPort(port);
+    } else if (!open && wasOpen) {
         m_log.event(QStringLiteral("Closed Comm Port %1").arg(m_link->commPort()));
+        m_log.setPort(port + QStringLiteral(" closed"));
+    }
 }
 
 int LoggingSerialLink::inBufferCount()
@@ -54,13 +59,13 @@ QByteArray LoggingSerialLink::input()
 {
     QByteArray bytes = logged([&] { return m_link->input(); });
     if (!bytes.isEmpty())
-        m_log.received(bytes);
+        m_log.received(bytes, DescribeFrames(bytes));
     return bytes;
 }
 
 void LoggingSerialLink::output(const QByteArray& bytes)
 {
     if (!bytes.isEmpty())
-        m_log.sent(bytes);
+        m_log.sent(bytes, DescribeFrames(bytes));
     logged([&] { m_link->output(bytes); });
 }

@@ -6,9 +6,10 @@
 
 #include <memory>
 
-// Puts a serial line's traffic into a traffic log: the bytes sent and read, the port opened
-// (with its device and settings) and closed, changed settings, and every failure with its
-// reason. Everything else, failures included, passes through unchanged.
+// Puts a serial line's traffic into a traffic log: the bytes sent and read with the
+// parameter frames' meaning, the port opened (with its device and settings) and closed,
+// changed settings, and every failure with its reason. The log's header names the port. Everything
+// else, failures included, passes through unchanged.
 class LoggingSerialLink : public SerialLink
 {
 public:

@@ -28,15 +28,17 @@ const char* kindText(TrafficLog::Kind kind)
 
 } // namespace
 
-TrafficLog::TrafficLog(const QString& path, qint64 maxBytes) : m_file(path), m_maxBytes(maxBytes)
+TrafficLog::TrafficLog(const QString& path, qint64 maxBytes, const QString& program,
+                       const QString& port)
+    : m_file(path), m_maxBytes(maxBytes), m_program(program), m_port(port)
 {
     m_clock.start();
-    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
+    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered)) {
+        m_failure = m_file.errorString();
         return;
+    }
     m_size = m_file.size();
-    // The wall-clock time lets the logs of the two ends of a line be laid side by side.
-    event(QStringLiteral("Log started %1")
-              .arg(QDateTime::currentDateTime().toString(Qt::ISODateWithMs)));
+    m_buffer = header();
     if (QAbstractEventDispatcher::instance()) {
         m_flushTimer.setInterval(FlushInterval);
         QObject::connect(&m_flushTimer, &QTimer::timeout, &m_flushTimer, [this] { flush(); });
@@ -47,6 +49,23 @@ TrafficLog::TrafficLog(const QString& path, qint64 maxBytes) : m_file(path), m_m
 TrafficLog::~TrafficLog()
 {
     flush();
+}
+
+QByteArray TrafficLog::header() const
+{
+    // The wall-clock time lets the logs of the two ends of a line be laid side by side.
+    QStringList parts{QDateTime::currentDateTime().toString(Qt::ISODateWithMs), m_program, m_port};
+    parts.removeAll(QString());
+    return line(m_clock.elapsed(), Kind::Event,
+                QStringLiteral("Log started %1").arg(parts.join(QStringLiteral(", "))).toUtf8());
+}
+
+QByteArray TrafficLog::withMeaning(const QByteArray& bytes, const QString& meaning)
+{
+    QByteArray text = bytes.toHex(' ').toUpper();
+    if (!meaning.isEmpty())
+        text += "  " + meaning.toUtf8();
+    return text;
 }
 
 QByteArray TrafficLog::line(qint64 milliseconds, Kind kind, const QByteArray& text)
@@ -100,6 +119,7 @@ void TrafficLog::rotate()
         return;
     }
     m_size = 0;
+    m_buffer.prepend(header());
 }
 
 void TrafficLog::stop(const QString& reason)
@@ -109,6 +129,9 @@ void TrafficLog::stop(const QString& reason)
     m_file.close();
     m_buffer.clear();
     m_flushTimer.stop();
+    m_failure = reason;
+    if (m_onFailure)
+        m_onFailure(reason);
 }
 
 void TrafficLog::addOptions(QCommandLineParser& parser)

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QTimer>
 
+#include <functional>
 #include <optional>
 
 class QCommandLineParser;
@@ -19,7 +20,8 @@ class QCommandLineParser;
 // The records reach the file once a second (a timer, where the thread has an event loop;
 // elsewhere the owner calls flushIfDue()), when a lot has piled up, and when the log is
 // destroyed. A file that would pass its cap is renamed to FILE.1, replacing an older one,
-// and a new FILE is started.
+// and a new FILE is started. Every file the log starts, and every session it appends,
+// begins with a header: the wall-clock time, the program and the port.
 class TrafficLog
 {
 public:
@@ -37,8 +39,10 @@ public:
     static constexpr qint64 MostMegabytes = 1024 * 1024;
     static constexpr int FlushInterval = 1000; // milliseconds
 
-    // Appends to the file; isOpen() tells whether that worked.
-    explicit TrafficLog(const QString& path, qint64 maxBytes = DefaultMaxBytes);
+    // Appends to the file; isOpen() tells whether that worked. The program (with its
+    // version) and the port go into the header.
+    explicit TrafficLog(const QString& path, qint64 maxBytes = DefaultMaxBytes,
+                        const QString& program = {}, const QString& port = {});
     ~TrafficLog();
     TrafficLog(const TrafficLog&) = delete;
     TrafficLog& operator=(const TrafficLog&) = delete;
@@ -46,9 +50,25 @@ public:
     bool isOpen() const { return m_file.isOpen(); }
     QString errorString() const { return m_file.errorString(); }
     QString path() const { return m_file.fileName(); }
+    // Why the file cannot be written, once it cannot; empty while it can.
+    QString failure() const { return m_failure; }
+    // Told the failure when the log stops writing.
+    void setFailureHandler(std::function<void(const QString&)> handler)
+    {
+        m_onFailure = std::move(handler);
+    }
+    // The port as the next header names it.
+    void setPort(const QString& port) { m_port = port; }
 
-    void sent(const QByteArray& bytes) { record(Kind::Sent, bytes.toHex(' ').toUpper()); }
-    void received(const QByteArray& bytes) { record(Kind::Received, bytes.toHex(' ').toUpper()); }
+    // The bytes, and what they mean to a person where they mean something.
+    void sent(const QByteArray& bytes, const QString& meaning = {})
+    {
+        record(Kind::Sent, withMeaning(bytes, meaning));
+    }
+    void received(const QByteArray& bytes, const QString& meaning = {})
+    {
+        record(Kind::Received, withMeaning(bytes, meaning));
+    }
     void event(const QString& text) { record(Kind::Event, text.simplified().toUtf8()); }
     void error(const QString& text) { record(Kind::Error, text.simplified().toUtf8()); }
 
@@ -70,12 +90,18 @@ public:
     static std::optional<Options> options(const QCommandLineParser& parser, QString& error);
 
 private:
+    static QByteArray withMeaning(const QByteArray& bytes, const QString& meaning);
+    QByteArray header() const;
     void record(Kind kind, const QByteArray& text);
     void rotate();
     void stop(const QString& reason);
 
     QFile m_file;
     qint64 m_maxBytes;
+    QString m_program;
+    QString m_port;
+    QString m_failure;
+    std::function<void(const QString&)> m_onFailure;
     qint64 m_size = 0;
     QElapsedTimer m_clock;
     qint64 m_lastFlush = 0;

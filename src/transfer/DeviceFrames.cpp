@@ -3,6 +3,8 @@
 #include "FrameScanner.h"
 #include "ParameterTable.h"
 
+#include <QStringList>
+
 #include <string>
 
 using DeviceFrames::Function;
@@ -31,6 +33,43 @@ QByteArray dataFrame(Parameter p, Function function, std::uint32_t data)
     for (int shift = 8 * (parameterInfo(p).device.dataBytes - 1); shift >= 0; shift -= 8)
         frame.append(static_cast<char>((data >> shift) & 0xFFu));
     return withChecksum(frame);
+}
+
+// The parameter whose frame of this function has this command byte and length.
+const ParameterInfo* frameParameter(std::uint8_t command, int length)
+{
+    for (const ParameterInfo& info : parameterTable()) {
+        const auto function = static_cast<Function>(command & 0x0Fu);
+        const int expected = function == Function::ReadRequest ? DeviceFrames::ReadRequestLength
+                                                               : DataFrameLength(info.parameter);
+        if (command >> 4 == info.device.address && function <= Function::WriteRequest &&
+            length == expected)
+            return &info;
+    }
+    return nullptr;
+}
+
+QString describeFrame(const std::uint8_t* frame, int length)
+{
+    const std::uint8_t command = frame[2];
+    if (command == DeviceFrames::WriteAckCommand && length == DeviceFrames::WriteAckLength)
+        return QStringLiteral("acknowledged");
+    const ParameterInfo* info = frameParameter(command, length);
+    if (!info)
+        return {};
+    const QString name = QString::fromLatin1(info->grid.caption);
+    std::int32_t value = 0;
+    for (int i = 3; i < length - 1; ++i)
+        value = value * 256 + frame[i];
+    switch (static_cast<Function>(command & 0x0Fu)) {
+    case Function::ReadRequest:
+        return QStringLiteral("read ") + name;
+    case Function::ReadReply:
+        return QStringLiteral("%1 is %2").arg(name).arg(value);
+    case Function::WriteRequest:
+        break;
+    }
+    return QStringLiteral("write %1 %2").arg(name).arg(value);
 }
 
 } // namespace
@@ -122,4 +161,30 @@ std::vector<std::uint8_t> ScanPressureFrames(const QByteArray& batch, int count)
                        DeviceFrames::PressureCommand,
                        [&](const std::uint8_t* frame) { pressures.push_back(frame[3]); });
     return pressures;
+}
+
+QString DescribeFrames(const QByteArray& bytes)
+{
+    constexpr int ShortestFrame = 4;
+    constexpr int LongestFrame = 7;
+    const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.constData());
+    const int size = static_cast<int>(bytes.size());
+    QStringList meanings;
+    for (int p = 0; p + ShortestFrame <= size;) {
+        const int length = data[p + 1];
+        unsigned sum = 0;
+        const bool candidate = data[p] == FrameScanner::StartByte && length >= ShortestFrame &&
+                               length <= LongestFrame && p + length <= size;
+        for (int i = 0; candidate && i < length; ++i)
+            sum += data[p + i];
+        const QString meaning =
+            candidate && (sum & 0xFFu) == 0 ? describeFrame(data + p, length) : QString();
+        if (meaning.isEmpty()) {
+            ++p;
+            continue;
+        }
+        meanings.append(meaning);
+        p += length;
+    }
+    return meanings.join(QStringLiteral("; "));
 }

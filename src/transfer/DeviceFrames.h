@@ -3,6 +3,7 @@
 #include "ModVars.h"
 
 #include <QByteArray>
+#include <QString>
 
 #include <cstdint>
 #include <stdexcept>
@@ -66,3 +67,8 @@ int CountWriteAcks(const QByteArray& batch, int count);
 
 // The pressure byte of every valid live frame (80 xx D0 P ck), in batch order, unclamped.
 std::vector<std::uint8_t> ScanPressureFrames(const QByteArray& batch, int count);
+
+// What the parameter frames among the bytes mean to a person, for the traffic log, joined
+// by "; ": "read Static Trip Pressure", "write Static Trip Pressure 45", "Static Trip
+// Pressure is 45", "acknowledged". Pressure frames and other bytes say nothing.
+QString DescribeFrames(const QByteArray& bytes);

@@ -39,6 +39,8 @@ private Q_SLOTS:
         ParameterSet set;
         CommCycle cycle(link, set, view, view);
         cycle.setTrafficLog(log.get());
+        qint64 now = 0;
+        cycle.setClock([&now] { return now; });
         fake->setSettings(u"57600,n,8,1"_s); // as a program before left the line
         QStringList& lines = view.lines;
         const auto ticks = [&](int count) {
@@ -80,7 +82,7 @@ private Q_SLOTS:
 
         lines << u"== Download with Static Trip Pressure 33, an acknowledgement lost"_s;
         set.StaticTripSP = 33;
-        cycle.startDownload();
+        cycle.startDownload(2);
         feed(BuildPressureFrame(31));
         ticks(1);
         lines << u"== Overcount S.P. edited after its row was written"_s;
@@ -95,7 +97,7 @@ private Q_SLOTS:
 
         lines << u"== Download with a timer too wide for its frame"_s;
         set.StaticTripTimer = 300;
-        cycle.startDownload();
+        cycle.startDownload(2);
         feed(BuildPressureFrame(31));
         ticks(6);
 
@@ -104,6 +106,17 @@ private Q_SLOTS:
         ticks(2);
         fake->failOutput = true;
         ticks(1);
+        lines << u"== Download on Comm Port 2 with Overcount S.P. 78, unacknowledged, silence"_s;
+        set.StaticTripTimer = 10;
+        set.ShutDownCountSP = 78;
+        fake->failOutput = false;
+        cycle.startDownload(2);
+        dropAnswer = true;
+        feed(hexBytes("12 34 56 78"));
+        ticks(1);
+        now += CommCycle::SilenceHintAfter;
+        ticks(1);
+        cycle.disconnect();
         lines << u"== Connect Comm Port 2, which cannot be opened"_s;
         fake->failOutput = false;
         fake->failOpen = true;

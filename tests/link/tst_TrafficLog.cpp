@@ -39,16 +39,19 @@ private Q_SLOTS:
         QCOMPARE(TrafficLog::line(3600007, TrafficLog::Kind::Sent, "80"), "   3600.007 TX 80\n");
     }
 
-    // Each flush that would pass the cap moves the file to FILE.1, replacing the older one.
-    void cap_rotatesToDotOne()
+    // Each flush that would pass the cap moves the file to FILE.1, replacing the older one;
+    // every file starts with the header.
+    void cap_rotatesToDotOne_newFileStartsWithHeader()
     {
-        TrafficLog log(m_path, 30);
+        TrafficLog log(m_path, 30, u"vorta-cal 1.0"_s, u"Comm Port 2 (/dev/ttyS1)"_s);
         for (const char* text : {"first", "second", "third"}) {
             log.event(QString::fromLatin1(text));
             log.flush();
         }
-        QCOMPARE(records(m_path + u".1"_s), QStringList{u"EV second"_s});
-        QCOMPARE(records(m_path), QStringList{u"EV third"_s});
+        QCOMPARE(records(m_path + u".1"_s).value(1), u"EV second"_s);
+        const QStringList last = records(m_path);
+        QCOMPARE(last.value(1), u"EV third"_s);
+        QVERIFY(last.first().endsWith(u", vorta-cal 1.0, Comm Port 2 (/dev/ttyS1)"_s));
     }
 };
 

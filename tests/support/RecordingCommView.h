@@ -31,6 +31,15 @@ public:
             values << QString::number(device.value(static_cast<Parameter>(i)));
         lines << u"device holds "_s + values.join(u' ');
     }
+    void showUnacknowledgedWrite(Parameter p, std::int32_t held, std::int32_t written) override
+    {
+        lines << u"device may hold %1 or %2 of parameter %3"_s.arg(held).arg(written).arg(int(p));
+    }
+    void setStatusHint(const QString& hint) override { lines << u"status hint "_s + hint; }
+    void setLiveReadingCurrent(bool on) override
+    {
+        lines << u"live reading current "_s + onOff(on);
+    }
     MessageAnswer show(const QString& text, MessageIcon, MessageButtons, MessageAnswer) override
     {
         lines << u"message "_s + text;

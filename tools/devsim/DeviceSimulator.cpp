@@ -56,14 +56,14 @@ void DeviceSimulator::openLog()
 {
     if (m_options.logPath.isEmpty())
         return;
-    m_log = std::make_unique<TrafficLog>(m_options.logPath, m_options.logMaxBytes);
+    m_log = std::make_unique<TrafficLog>(m_options.logPath, m_options.logMaxBytes,
+                                         QStringLiteral("vorta-devsim"), m_pty.slavePath());
     if (!m_log->isOpen()) {
         report(QStringLiteral("cannot write the traffic log %1 (%2); running without it")
                    .arg(m_options.logPath, m_log->errorString()));
         m_log.reset();
         return;
     }
-    m_log->event(QStringLiteral("vorta-devsim on %1").arg(m_pty.slavePath()));
 }
 
 bool DeviceSimulator::watchStopSignals(QString& error)

@@ -27,9 +27,21 @@ QPointF polar(const QPointF& centre, double radius, double degrees)
 
 QString windowText(const DialGauge& gauge)
 {
-    if (!gauge.windowShown())
-        return QStringLiteral("No pressure window");
-    return QStringLiteral("Window %1 to %2 PSI").arg(gauge.windowLow()).arg(gauge.windowHigh());
+    const QString window =
+        gauge.windowShown()
+            ? QStringLiteral("Window %1 to %2 PSI").arg(gauge.windowLow()).arg(gauge.windowHigh())
+            : QStringLiteral("No pressure window");
+    if (gauge.readingCurrent())
+        return window;
+    return window + QStringLiteral("; not live: the last reading before the stream stopped");
+}
+
+// A faded needle or band: the same colour, mostly see-through.
+QColor faded(QColor colour, bool current)
+{
+    if (!current)
+        colour.setAlphaF(colour.alphaF() * 0.3f);
+    return colour;
 }
 
 // What screen readers see of a dial: its caption as the name, the needle as a value on
@@ -149,6 +161,14 @@ void DialGauge::setWindowLow(int value)
     notifyWindowChanged();
 }
 
+void DialGauge::setReadingCurrent(bool current)
+{
+    if (current == m_readingCurrent)
+        return;
+    m_readingCurrent = current;
+    notifyWindowChanged();
+}
+
 void DialGauge::notifyWindowChanged()
 {
     m_face = QPixmap();
@@ -260,7 +280,8 @@ void DialGauge::paintEvent(QPaintEvent*)
     painter.drawPixmap(0, 0, cachedFace(f));
 
     const double angle = angleFor(f, m_needle);
-    painter.setPen(QPen(QColor(205, 30, 30), f.needleWidth, Qt::SolidLine, Qt::RoundCap));
+    painter.setPen(QPen(faded(QColor(205, 30, 30), m_readingCurrent), f.needleWidth, Qt::SolidLine,
+                        Qt::RoundCap));
     painter.drawLine(polar(f.centre, -f.radius * 0.08, angle),
                      polar(f.centre, f.needleLength, angle));
     painter.setPen(Qt::NoPen);
@@ -301,7 +322,8 @@ void DialGauge::drawFace(QPainter& painter, const Face& f) const
         const double from = angleFor(f, m_windowLow);
         // A window that has not opened beyond a single value still gets a visible mark.
         const double to = std::min(angleFor(f, m_windowHigh), from - 1.5);
-        painter.setPen(QPen(QColor(255, 150, 0, 190), f.tickLength, Qt::SolidLine, Qt::FlatCap));
+        painter.setPen(QPen(faded(QColor(255, 150, 0, 190), m_readingCurrent), f.tickLength,
+                            Qt::SolidLine, Qt::FlatCap));
         painter.drawArc(bandRect, qRound(from * 16), qRound((to - from) * 16));
     }
 

@@ -40,6 +40,11 @@ public:
     // WindowLow. The reset state (both zero, or low above high) shows no band.
     bool windowShown() const;
 
+    // A needle and window that are no longer live (the stream that moved them has stopped)
+    // are drawn faded, and screen readers hear so, until they are current again.
+    bool readingCurrent() const { return m_readingCurrent; }
+    void setReadingCurrent(bool current);
+
     bool needleMouseControl() const { return m_needleMouseControl; }
     void setNeedleMouseControl(bool on);
 
@@ -107,6 +112,7 @@ private:
     int m_windowHigh = 0;
     int m_windowLow = 0;
     bool m_needleMouseControl = false;
+    bool m_readingCurrent = true;
     bool m_dragging = false;
     bool m_movedSincePress = false;
     QPointF m_pressPosition;

@@ -10,7 +10,8 @@ QRect ElidedLabel::textArea() const
 
 QString ElidedLabel::shownText() const
 {
-    return fontMetrics().elidedText(text(), Qt::ElideRight, textArea().width());
+    const QString line = m_hint.isEmpty() ? text() : text() + QStringLiteral(" - ") + m_hint;
+    return fontMetrics().elidedText(line, Qt::ElideRight, textArea().width());
 }
 
 void ElidedLabel::setCaption(const QString& caption)
@@ -23,7 +24,30 @@ void ElidedLabel::setCaption(const QString& caption)
         shown.append(caption[i]);
     }
     setText(shown);
-    setToolTip(shown);
+    updateTips();
+}
+
+void ElidedLabel::setHint(const QString& hint)
+{
+    if (hint == m_hint)
+        return;
+    m_hint = hint;
+    updateTips();
+    update();
+}
+
+void ElidedLabel::setNote(const QString& note)
+{
+    m_note = note;
+    updateTips();
+}
+
+void ElidedLabel::updateTips()
+{
+    QStringList more{m_hint, m_note};
+    more.removeAll(QString());
+    setToolTip((QStringList{text()} + more).join(u'\n'));
+    setAccessibleDescription(more.join(u'\n'));
 }
 
 void ElidedLabel::paintEvent(QPaintEvent*)

@@ -193,6 +193,7 @@ void SpreadGrid::setRows(const QList<GridRowSpec>& rows)
 {
     m_rows = rows;
     m_deviceValues = QList<std::optional<std::int32_t>>(rows.size());
+    m_unacknowledgedValues = m_deviceValues;
     setRowCount(0);
     setRowCount(static_cast<int>(rows.size()));
     for (int i = 0; i < rows.size(); ++i) {
@@ -247,6 +248,16 @@ void SpreadGrid::setDeviceValue(int row, std::int32_t value)
     if (row < 1 || row > m_deviceValues.size())
         return;
     m_deviceValues[row - 1] = value;
+    m_unacknowledgedValues[row - 1].reset();
+    updateMark(row);
+}
+
+void SpreadGrid::setDeviceValueUnknown(int row, std::int32_t held, std::int32_t written)
+{
+    if (row < 1 || row > m_deviceValues.size())
+        return;
+    m_deviceValues[row - 1] = held;
+    m_unacknowledgedValues[row - 1] = written;
     updateMark(row);
 }
 
@@ -315,17 +326,23 @@ void SpreadGrid::updateMark(int row)
         return;
     const GridRowSpec& spec = m_rows.at(row - 1);
     const std::optional<std::int32_t> held = m_deviceValues.value(row - 1);
+    const std::optional<std::int32_t> written = m_unacknowledgedValues.value(row - 1);
     const bool marked = held && cell->text() != QString::number(*held);
     bool isNumber = false;
     const qint64 shown = cell->text().toLongLong(&isNumber);
     const bool outside = isNumber && (shown < spec.minimum || shown > spec.maximum);
     QString tip = outside ? outOfRangeText(spec, cell->text()) : rangeText(spec);
-    if (marked)
+    if (held && written)
+        tip += QStringLiteral("\nDevice may hold %1 or %2: the write was not acknowledged")
+                   .arg(*held)
+                   .arg(*written);
+    else if (marked)
         tip += QStringLiteral("\nDevice holds %1").arg(*held);
     // An unmarked cell keeps no font or colour of its own and so follows the grid's.
-    QFont bold = font();
-    bold.setBold(true);
-    const QVariant shownFont = marked ? QVariant(bold) : QVariant();
+    QFont markFont = font();
+    markFont.setBold(marked);
+    markFont.setItalic(held && written);
+    const QVariant shownFont = marked || (held && written) ? QVariant(markFont) : QVariant();
     const QVariant shownColour = outside ? QVariant(QBrush(Qt::red)) : QVariant();
     // Only real changes are written, so an unchanged mark costs no repaint.
     if (cell->toolTip() != tip)

@@ -47,6 +47,10 @@ public:
     // A cell showing a value outside its row's range, however it got there, is red as a
     // refused entry is, its tooltip naming the range and the value.
     void setDeviceValue(int row, std::int32_t value);
+    // A write to the device that it never acknowledged: the device holds one of the two
+    // values, and the cell is marked as unknown (italic) whatever it shows, until the next
+    // setDeviceValue for the row.
+    void setDeviceValueUnknown(int row, std::int32_t held, std::int32_t written);
 
     // A short note just under a value cell, where the user looks while editing it, such as
     // why an entry was refused. It goes after a few seconds or with hideNote.
@@ -74,4 +78,6 @@ private:
     QList<std::optional<std::int32_t>> m_deviceValues;
     QLabel* m_note;
     QTimer m_noteTimer;
+    // The value of an unacknowledged write, beside the one the device held before it.
+    QList<std::optional<std::int32_t>> m_unacknowledgedValues;
 };

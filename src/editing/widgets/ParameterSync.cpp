@@ -34,6 +34,12 @@ void markDeviceValues(SpreadGrid& grid, const ParameterSet& device)
         grid.setDeviceValue(row, device.value(gridParameter(row)));
 }
 
+void markUnacknowledgedWrite(SpreadGrid& grid, Parameter parameter, std::int32_t held,
+                             std::int32_t written)
+{
+    grid.setDeviceValueUnknown(parameterInfo(parameter).grid.row, held, written);
+}
+
 void readGridBack(const SpreadGrid& grid, ParameterSet& set)
 {
     for (int row = 1; row <= ParameterCount; ++row) {

@@ -26,6 +26,10 @@ void setTripNeedles(const TripGauges& gauges, const ParameterSet& set);
 // Tells the grid what the device holds, so that it marks the values that differ.
 void markDeviceValues(SpreadGrid& grid, const ParameterSet& device);
 
+// A write the device never acknowledged: the parameter's row is marked as unknown.
+void markUnacknowledgedWrite(SpreadGrid& grid, Parameter parameter, std::int32_t held,
+                             std::int32_t written);
+
 // After any edit: takes all nine value cells back into the set, whichever one changed.
 void readGridBack(const SpreadGrid& grid, ParameterSet& set);
 
