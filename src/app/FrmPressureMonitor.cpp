@@ -241,15 +241,12 @@ void FrmPressureMonitor::changeEvent(QEvent* event)
 void FrmPressureMonitor::closeEvent(QCloseEvent* event)
 {
     // Leaving mid-download leaves the device with some values new and some old.
-    if (m_cycle.downloadRunning() &&
-        m_messages.show(QStringLiteral("A download is in progress. Leave now and the device keeps "
-                                       "a mix of old and new values. Exit anyway?"),
-                        MessageIcon::Warning, MessageButtons::YesNo,
-                        MessageAnswer::No) != MessageAnswer::Yes) {
-        event->ignore();
-        return;
-    }
-    if (!m_cycle.downloadRunning() && !leaveUnkeptValues()) {
+    const QString question =
+        m_cycle.downloadRunning()
+            ? QStringLiteral("A download is in progress. Leave now and the device keeps a mix of "
+                             "old and new values. Exit anyway?")
+            : m_origin.exitQuestion(ModVars);
+    if (!confirmed(question)) {
         event->ignore();
         return;
     }
@@ -274,7 +271,7 @@ void FrmPressureMonitor::updateTips()
 {
     const CommState& comm = m_cycle.state();
     CmdAutoSet->setToolTip(autoCalibrationTip(comm.MaxPressure, comm.MinPressure));
-    const int port = OptComm[1]->isChecked() ? 2 : 1;
+    const int port = chosenPortNumber();
     CmdDownload->setToolTip(QStringLiteral("Writes the nine values to Comm Port %1: %2")
                                 .arg(port)
                                 .arg(m_portChoice->describe(port)));
@@ -374,40 +371,15 @@ int FrmPressureMonitor::chosenPortNumber() const
 
 void FrmPressureMonitor::CmdConnect_Click()
 {
-    if (!connectOverUnsentValues())
+    if (!confirmed(m_origin.connectQuestion(ModVars)))
         return;
     m_cycle.connect(chosenPortNumber());
 }
 
-bool FrmPressureMonitor::connectOverUnsentValues()
+bool FrmPressureMonitor::confirmed(const QString& question)
 {
-    if (!m_origin.notInDevice(ModVars))
-        return true;
-    const QString file = m_origin.fileName();
-    const QString question =
-        file.isEmpty()
-            ? QStringLiteral("The grid holds edited values that are not in a device. Connect "
-                             "reads the device's values over them. To write them into the "
-                             "device, save them, connect, then read the file and press "
-                             "Download. Connect now?")
-            : QStringLiteral("The grid holds values from %1 that are not in a device. Connect "
-                             "reads the device's values over them. To write the file into the "
-                             "device, connect first, then read the file and press Download. "
-                             "Connect now?")
-                  .arg(file);
-    return m_messages.show(question, MessageIcon::Warning, MessageButtons::YesNo,
-                           MessageAnswer::No) == MessageAnswer::Yes;
-}
-
-bool FrmPressureMonitor::leaveUnkeptValues()
-{
-    const QStringList rows = m_origin.unkeptRows(ModVars);
-    if (rows.isEmpty())
-        return true;
-    return m_messages.show(QStringLiteral("These values differ from the device and were not "
-                                          "saved: %1. Exit anyway?")
-                               .arg(rows.join(QStringLiteral(", "))),
-                           MessageIcon::Warning, MessageButtons::YesNo,
+    return question.isEmpty() ||
+           m_messages.show(question, MessageIcon::Warning, MessageButtons::YesNo,
                            MessageAnswer::No) == MessageAnswer::Yes;
 }
 
@@ -420,10 +392,7 @@ void FrmPressureMonitor::CmdDownload_Click()
 {
     // Values are not checked on their way out, but writing one the grid would refuse
     // deserves a second thought.
-    const QString question = outOfRangeQuestion(ModVars);
-    if (!question.isEmpty() &&
-        m_messages.show(question, MessageIcon::Warning, MessageButtons::YesNo, MessageAnswer::No) !=
-            MessageAnswer::Yes)
+    if (!confirmed(outOfRangeQuestion(ModVars)))
         return;
     m_cycle.startDownload(chosenPortNumber());
 }

@@ -120,9 +120,8 @@ private:
     void showFileBrowse(FileAction action);
     // OK in the file dialog: the read or save runs here, and a read is shown at once.
     void runFileAction(const QString& path, const QString& chosenName);
-    // The questions before values kept nowhere else are lost: true to go on.
-    bool connectOverUnsentValues();
-    bool leaveUnkeptValues();
+    // A warning question, No the default: true when there is none or the answer is Yes.
+    bool confirmed(const QString& question);
     // The port number of the selected Comm Port option.
     int chosenPortNumber() const;
 

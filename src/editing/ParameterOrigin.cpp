@@ -34,3 +34,29 @@ QStringList ParameterOrigin::unkeptRows(const ParameterSet& set) const
     }
     return rows;
 }
+
+QString ParameterOrigin::connectQuestion(const ParameterSet& set) const
+{
+    if (!notInDevice(set))
+        return {};
+    if (m_fileSinceDevice.isEmpty()) {
+        return QStringLiteral("The grid holds edited values that are not in a device. Connect "
+                              "reads the device's values over them. To write them into the "
+                              "device, save them, connect, then read the file and press "
+                              "Download. Connect now?");
+    }
+    return QStringLiteral("The grid holds values from %1 that are not in a device. Connect reads "
+                          "the device's values over them. To write the file into the device, "
+                          "connect first, then read the file and press Download. Connect now?")
+        .arg(m_fileSinceDevice);
+}
+
+QString ParameterOrigin::exitQuestion(const ParameterSet& set) const
+{
+    const QStringList rows = unkeptRows(set);
+    if (rows.isEmpty())
+        return {};
+    return QStringLiteral("These values differ from the device and were not saved: %1. Exit "
+                          "anyway?")
+        .arg(rows.join(QStringLiteral(", ")));
+}

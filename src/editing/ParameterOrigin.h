@@ -31,6 +31,11 @@ public:
     // both the device and the last file. Empty when nothing is lost.
     QStringList unkeptRows(const ParameterSet& set) const;
 
+    // What Connect asks before it reads a device over values no device has, and what Exit
+    // asks before it leaves values kept nowhere; empty when there is nothing to ask.
+    QString connectQuestion(const ParameterSet& set) const;
+    QString exitQuestion(const ParameterSet& set) const;
+
 private:
     ParameterSet m_device;
     std::optional<ParameterSet> m_file;
