@@ -1,6 +1,8 @@
 #include "QtMessageBoxes.h"
 
+#include <QGridLayout>
 #include <QMessageBox>
+#include <QSpacerItem>
 
 MessageAnswer QtMessageBoxes::show(const QString& text, MessageIcon icon, MessageButtons buttons,
                                    MessageAnswer defaultAnswer)
@@ -24,6 +26,15 @@ MessageAnswer QtMessageBoxes::showDetailed(const QString& text, const QString& d
                                                                 : QMessageBox::Yes);
     } else {
         box.setStandardButtons(QMessageBox::Ok);
+    }
+    // A box narrower than its title would have the title cut short by the window manager;
+    // the title's bold face and the frame's buttons need room beyond the text's width.
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+        QFont bold = box.font();
+        bold.setBold(true);
+        const int width = QFontMetrics(bold).horizontalAdvance(box.windowTitle()) + 120;
+        grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                      grid->rowCount(), 0, 1, grid->columnCount());
     }
     const int answer = box.exec();
     if (buttons == MessageButtons::Ok)
