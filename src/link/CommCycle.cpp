@@ -320,7 +320,10 @@ void CommCycle::startDownload(int portNumber)
 
 void CommCycle::takePort(int portNumber)
 {
-    if (m_port.portOpen() && m_port.commPort() != portNumber)
+    // The port in use stays open: a download from the live stream goes on on the same line.
+    if (m_port.commPort() == portNumber)
+        return;
+    if (m_port.portOpen())
         m_port.setPortOpen(false);
     m_port.setCommPort(portNumber);
 }

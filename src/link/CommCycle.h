@@ -73,7 +73,7 @@ private:
     void errorPath(const QString& cause);
     void logEvent(const QString& text);
     void closePort();
-    // Closes a port open on another number, then gives the port its number.
+    // Closes a port open on another number, then gives the port the new one.
     void takePort(int portNumber);
     void startTimer();
     // A valid answer from the device: the silence, and any hint about it, ends.
