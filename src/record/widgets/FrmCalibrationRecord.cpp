@@ -76,7 +76,7 @@ FrmCalibrationRecord::FrmCalibrationRecord(CalibrationRecord& record, MessageBox
                        "what was written; the grid and the dials keep theirs"));
     CmdSavePdf = new QPushButton(QStringLiteral("Save P&DF..."));
     CmdSavePdf->setToolTip(QStringLiteral("Saves the calibration report as a PDF file"));
-    CmdPrint = new QPushButton(QStringLiteral("P&rint..."));
+    CmdPrint = new QPushButton(QStringLiteral("Pr&int..."));
     CmdPrint->setToolTip(QStringLiteral("Prints the calibration report"));
     auto* close = new QPushButton(QStringLiteral("&Close"));
     connect(CmdReadBack, &QPushButton::clicked, this, &FrmCalibrationRecord::readBackRequested);
@@ -96,7 +96,7 @@ FrmCalibrationRecord::FrmCalibrationRecord(CalibrationRecord& record, MessageBox
     layout->addWidget(m_details);
     layout->addLayout(buttons);
     refresh();
-    resize(520, 560);
+    resize(520, 500);
 }
 
 void FrmCalibrationRecord::refresh()
