@@ -121,6 +121,27 @@ QIcon ButtonIcons::exit()
     });
 }
 
+QIcon ButtonIcons::record()
+{
+    return drawnIcon([](QPainter& p) {
+        p.setPen(QPen(Outline, 1.4));
+        p.setBrush(QColor(150, 105, 70));
+        p.drawRoundedRect(QRectF(5, 4, 22, 26), 2, 2);
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(8, 8, 16, 19));
+        p.setBrush(QColor(170, 170, 170));
+        p.drawRect(QRectF(11, 2, 10, 5));
+        p.setPen(QPen(QColor(30, 140, 60), 2.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        for (double y : {13.0, 19.0}) {
+            p.drawLine(QPointF(10, y), QPointF(12, y + 2));
+            p.drawLine(QPointF(12, y + 2), QPointF(15, y - 2));
+        }
+        p.setPen(QPen(Outline, 1.2));
+        p.drawLine(QPointF(17, 13), QPointF(22, 13));
+        p.drawLine(QPointF(17, 19), QPointF(22, 19));
+    });
+}
+
 QIcon ButtonIcons::application()
 {
     // The pictures installed for the desktop, so that the window looks like its menu entry.

@@ -9,5 +9,7 @@ QIcon openFile();
 QIcon saveFile();
 QIcon autoCal();
 QIcon exit();
+// The calibration record: a clipboard with a ticked sheet.
+QIcon record();
 QIcon application();
 } // namespace ButtonIcons

@@ -5,6 +5,7 @@
 #include "CompactFont.h"
 #include "DialGauge.h"
 #include "ElidedLabel.h"
+#include "FrmCalibrationRecord.h"
 #include "FrmFileBrowse.h"
 #include "OutOfRangeRows.h"
 #include "ParamFileOperations.h"
@@ -17,6 +18,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QCursor>
+#include <QDateTime>
 #include <QDir>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -161,6 +163,16 @@ void FrmPressureMonitor::createControls()
                                    twips(3120, 6480, 1215, 915));
     CmdExit = makePictureButton(this, QStringLiteral("&Exit"), ButtonIcons::exit(),
                                 twips(4500, 6480, 1215, 915));
+    // In the corner the live dial leaves free.
+    CmdRecord = new QToolButton(this);
+    CmdRecord->setIcon(ButtonIcons::record());
+    CmdRecord->setIconSize(QSize(18, 18));
+    CmdRecord->setGeometry(twips(150, 90, 390, 390));
+    CmdRecord->setAutoRaise(true);
+    CmdRecord->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+    CmdRecord->setToolTip(QStringLiteral(
+        "Calibration record (Ctrl+R): the values as found and as left, read back, and the report"));
+    CmdRecord->setAccessibleName(QStringLiteral("Calibration record"));
 
     const QList<QPair<QWidget*, const char*>> names{{GaugePressure, "GaugePressure"},
                                                     {GaugeStaticTrip, "GaugeStaticTrip"},
@@ -178,7 +190,8 @@ void FrmPressureMonitor::createControls()
                                                     {CmdOpen, "CmdOpen"},
                                                     {CmdSave, "CmdSave"},
                                                     {CmdAutoSet, "CmdAutoSet"},
-                                                    {CmdExit, "CmdExit"}};
+                                                    {CmdExit, "CmdExit"},
+                                                    {CmdRecord, "CmdRecord"}};
     for (const auto& [control, name] : names)
         control->setObjectName(QString::fromLatin1(name));
 
@@ -189,6 +202,7 @@ void FrmPressureMonitor::createControls()
     connect(CmdOpen, &QToolButton::clicked, this, &FrmPressureMonitor::CmdOpen_Click);
     connect(CmdSave, &QToolButton::clicked, this, &FrmPressureMonitor::CmdSave_Click);
     connect(CmdExit, &QToolButton::clicked, this, &FrmPressureMonitor::CmdExit_Click);
+    connect(CmdRecord, &QToolButton::clicked, this, &FrmPressureMonitor::CmdRecord_Click);
     connect(SpdEEPROM, &SpreadGrid::CellEdited, this, &FrmPressureMonitor::SpdEEPROM_CellEdited);
     connect(GaugeStaticTrip, &DialGauge::MouseUp, this,
             &FrmPressureMonitor::GaugeStaticTrip_MouseUp);
@@ -202,7 +216,7 @@ void FrmPressureMonitor::setTabOrder()
     const QList<QWidget*> order{OptComm[0],      OptComm[1],     CmdConnect,       CmdDisconnect,
                                 GaugeStaticTrip, GaugeCountTrip, GaugeDynamicTrip, SpdEEPROM,
                                 CmdDownload,     CmdAutoSet,     CmdExit,          CmdSave,
-                                CmdOpen};
+                                CmdOpen,         CmdRecord};
     for (qsizetype i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
 }
@@ -301,11 +315,13 @@ void FrmPressureMonitor::setConnectControlsEnabled(bool enabled)
     CmdConnect->setEnabled(enabled);
     CmdDownload->setEnabled(enabled);
     FrmComm->setEnabled(enabled);
+    refreshRecord();
 }
 
 void FrmPressureMonitor::setDownloadEnabled(bool enabled)
 {
     CmdDownload->setEnabled(enabled);
+    refreshRecord();
 }
 
 void FrmPressureMonitor::setLiveNeedle(int pressure)
@@ -319,6 +335,7 @@ void FrmPressureMonitor::markPressureWindow(int high, int low)
         gauge->setWindowHigh(high);
         gauge->setWindowLow(low);
     }
+    m_record.pressureWindowSeen(high, low);
 }
 
 void FrmPressureMonitor::RefreshGrid()
@@ -357,6 +374,54 @@ void FrmPressureMonitor::setLiveReadingCurrent(bool current)
     GaugePressure->setReadingCurrent(current);
 }
 
+void FrmPressureMonitor::uploadFinished(const ParameterSet& device)
+{
+    m_record.uploadFinished(device, QDateTime::currentDateTime());
+    refreshRecord();
+}
+
+void FrmPressureMonitor::writeAcknowledged(Parameter parameter, std::int32_t value)
+{
+    m_record.writeAcknowledged(parameter, value);
+}
+
+void FrmPressureMonitor::readBackFinished(const ParameterSet& device)
+{
+    m_record.readBackFinished(device, ModVars, QDateTime::currentDateTime());
+    setStatus(m_record.readBackResult());
+    m_activity.readBack(m_record.readBackResult());
+    if (m_recordWindow)
+        m_recordWindow->readBackEnded();
+    const QString differences = m_record.differencesText();
+    if (differences.isEmpty())
+        return;
+    // Shown after the tick: a message box waits for the user, and a tick must not.
+    QMetaObject::invokeMethod(
+        this,
+        [this, differences] {
+            m_messages.showDetailed(
+                QStringLiteral("The device holds other values than were written:"), differences,
+                MessageIcon::Warning, MessageButtons::Ok);
+        },
+        Qt::QueuedConnection);
+}
+
+void FrmPressureMonitor::readBackFailed()
+{
+    m_record.readBackFailed(QDateTime::currentDateTime());
+    if (m_recordWindow)
+        m_recordWindow->readBackEnded();
+}
+
+void FrmPressureMonitor::refreshRecord()
+{
+    if (!m_recordWindow)
+        return;
+    m_recordWindow->setReadBackEnabled(m_recordPort != 0 && CmdDownload->isEnabled() &&
+                                       m_cycle.timer().isActive());
+    m_recordWindow->refresh();
+}
+
 // --- Handlers -----------------------------------------------------------------------------
 
 int FrmPressureMonitor::chosenPortNumber() const
@@ -373,7 +438,27 @@ void FrmPressureMonitor::CmdConnect_Click()
 {
     if (!confirmed(m_origin.connectQuestion(ModVars)))
         return;
-    m_cycle.connect(chosenPortNumber());
+    m_recordPort = chosenPortNumber();
+    m_record.connected(OptComm[m_recordPort - 1]->text(), m_portChoice->describe(m_recordPort));
+    m_cycle.connect(m_recordPort);
+}
+
+void FrmPressureMonitor::CmdRecord_Click()
+{
+    if (!m_recordWindow) {
+        m_recordWindow = new FrmCalibrationRecord(m_record, m_messages, this);
+        connect(m_recordWindow, &FrmCalibrationRecord::readBackRequested, this,
+                &FrmPressureMonitor::CmdReadBack_Click);
+    }
+    refreshRecord();
+    m_recordWindow->show();
+    m_recordWindow->raise();
+    m_recordWindow->activateWindow();
+}
+
+void FrmPressureMonitor::CmdReadBack_Click()
+{
+    m_cycle.readBack(m_recordPort);
 }
 
 bool FrmPressureMonitor::confirmed(const QString& question)
@@ -482,6 +567,8 @@ void FrmPressureMonitor::runFileAction(const QString& path, const QString& chose
     const bool save = m_fileBrowse->fileAction() == FileAction::SaveFile;
     const bool done = save ? operations.CheckSavePath() : operations.ReadParamFile();
     m_retryFolder = done ? QString() : m_fileBrowse->currentFolder();
+    if (done)
+        m_record.fileUsed(QDir::toNativeSeparators(ModVars.ParamFileName), save);
     if (done && save) {
         m_origin.fileSaved(ModVars);
         m_activity.fileSaved(ModVars.ParamFileName);

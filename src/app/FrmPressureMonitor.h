@@ -1,10 +1,12 @@
 #pragma once
 
 #include "ActivityLog.h"
+#include "CalibrationRecord.h"
 #include "CommCycle.h"
 #include "CommState.h"
 #include "CommView.h"
 #include "ElidedLabel.h"
+#include "FrmCalibrationRecord.h"
 #include "FrmFileBrowse.h"
 #include "MessageBoxes.h"
 #include "ModVars.h"
@@ -60,6 +62,10 @@ public:
                                  std::int32_t written) override;
     void setStatusHint(const QString& hint) override;
     void setLiveReadingCurrent(bool current) override;
+    void uploadFinished(const ParameterSet& device) override;
+    void writeAcknowledged(Parameter parameter, std::int32_t value) override;
+    void readBackFinished(const ParameterSet& device) override;
+    void readBackFailed() override;
 
     // The program's parameter set, shown in the grid and the trip dials, handed to the
     // cycle, the file operations and Auto Cal.
@@ -82,6 +88,7 @@ public:
     QToolButton* CmdSave;
     QToolButton* CmdAutoSet;
     QToolButton* CmdExit;
+    QToolButton* CmdRecord;
 
     // The communication cycle, which owns the timer TmrComm and the pressure window.
     CommCycle& commCycle() { return m_cycle; }
@@ -89,6 +96,8 @@ public:
     SerialLink& serialLink() { return *m_port; }
     FrmFileBrowse* fileBrowse() const { return m_fileBrowse; }
     PortChoice& portChoice() const { return *m_portChoice; }
+    const CalibrationRecord& record() const { return m_record; }
+    FrmCalibrationRecord* recordWindow() const { return m_recordWindow; }
 
 public Q_SLOTS:
     void CmdConnect_Click();
@@ -98,6 +107,8 @@ public Q_SLOTS:
     void CmdOpen_Click();
     void CmdSave_Click();
     void CmdExit_Click();
+    void CmdRecord_Click();
+    void CmdReadBack_Click();
     void SpdEEPROM_CellEdited();
     void GaugeStaticTrip_MouseUp();
     void GaugeCountTrip_MouseUp();
@@ -124,6 +135,7 @@ private:
     bool confirmed(const QString& question);
     // The port number of the selected Comm Port option.
     int chosenPortNumber() const;
+    void refreshRecord();
 
     std::unique_ptr<SerialLink> m_port;
     MessageBoxes& m_messages;
@@ -136,5 +148,9 @@ private:
     // user tries again from there.
     QString m_retryFolder;
     PortChoice* m_portChoice = nullptr;
+    // What the session proves about the device, and its window once opened.
+    CalibrationRecord m_record;
+    QPointer<FrmCalibrationRecord> m_recordWindow;
+    int m_recordPort = 0;
     bool m_centred = false;
 };

@@ -35,4 +35,12 @@ public:
     // Whether GaugePressure's needle is a current reading or the last one before the
     // stream stopped.
     virtual void setLiveReadingCurrent(bool) {}
+    // The nine values of an upload that Connect started, once all are read.
+    virtual void uploadFinished(const ParameterSet&) {}
+    // The device acknowledged the write of a parameter.
+    virtual void writeAcknowledged(Parameter, std::int32_t) {}
+    // The nine values a read-back found, which the parameter set does not take; or the
+    // read-back stopped before it had them all.
+    virtual void readBackFinished(const ParameterSet&) {}
+    virtual void readBackFailed() {}
 };

@@ -52,3 +52,8 @@ void ActivityLog::exited()
 {
     event(QStringLiteral("Exit"));
 }
+
+void ActivityLog::readBack(const QString& result)
+{
+    event(result);
+}

@@ -23,6 +23,8 @@ public:
     // with its grid row and the old and new value.
     void edited(const QString& means, const ParameterSet& before, const ParameterSet& after);
     void exited();
+    // What a read-back found, compared with what was written.
+    void readBack(const QString& result);
 
 private:
     void event(const QString& text);

@@ -88,11 +88,12 @@ void CommCycle::uploadTick()
     if (step < UploadSteps) {
         const Parameter read = uploadParameter(step);
         m_view.setStatus(QString::fromLatin1(parameterInfo(read).upload.status));
-        if (UploadStep(step, m_port, m_set) == UploadResult::Stored) {
+        ParameterSet& target = m_readingBack ? m_readBack : m_set;
+        if (UploadStep(step, m_port, target) == UploadResult::Stored) {
             noteAnswer();
             m_comm.CommCount = static_cast<std::int16_t>(step + 1);
-            m_device.assign(read, m_set.value(read));
-            m_view.noteDeviceValue(read, m_set.value(read));
+            m_device.assign(read, target.value(read));
+            m_view.noteDeviceValue(read, target.value(read));
             m_unacknowledged[static_cast<int>(read)].reset();
         }
         // With the ninth value read, the whole of what the device holds is known.
@@ -101,14 +102,21 @@ void CommCycle::uploadTick()
             showDeviceValues();
         }
     }
-    if (step == UploadSteps - 1) {
+    if (step == UploadSteps - 1 && !m_readingBack) {
         m_view.RefreshGrid();
         m_view.RefreshTripNeedles();
     } else if (step == UploadSteps) {
         // The closing tick: the live stream starts with the next one.
         m_comm.CommAction = CommPhase::Live;
-        logEvent(QStringLiteral("Upload end, live stream"));
-        m_view.setStatus(QStringLiteral("Waiting for data"));
+        if (std::exchange(m_readingBack, false)) {
+            logEvent(QStringLiteral("Read back end, live stream"));
+            m_view.readBackFinished(m_readBack);
+            m_holdStatusUntil = m_clock() + ResultHeld;
+        } else {
+            logEvent(QStringLiteral("Upload end, live stream"));
+            m_view.uploadFinished(m_device);
+            m_view.setStatus(QStringLiteral("Waiting for data"));
+        }
         m_view.setDownloadEnabled(true);
     }
 }
@@ -127,6 +135,7 @@ void CommCycle::downloadTick()
         const Parameter written = downloadParameter(row);
         m_device.assign(written, m_sent.value(written));
         m_view.noteDeviceValue(written, m_sent.value(written));
+        m_view.writeAcknowledged(written, m_sent.value(written));
         m_unacknowledged[static_cast<int>(written)].reset();
     }
     if (result == DownloadResult::Finished) {
@@ -135,7 +144,7 @@ void CommCycle::downloadTick()
         showDeviceValues();
         m_view.setStatus(QStringLiteral("Download Complete"));
         // The live stream that follows would replace it at once.
-        m_holdStatusUntil = m_clock() + DownloadCompleteHeld;
+        m_holdStatusUntil = m_clock() + ResultHeld;
         m_comm.CommWriteState = 0;
         m_comm.CommAction = CommPhase::Live;
         m_view.setDownloadEnabled(true);
@@ -205,6 +214,8 @@ void CommCycle::stopped()
     if (std::exchange(m_silenceHinted, false))
         m_view.setStatusHint({});
     setLiveReadingCurrent(false);
+    if (std::exchange(m_readingBack, false))
+        m_view.readBackFailed();
     if (m_comm.CommAction != CommPhase::Download || !std::exchange(m_rowSent, false))
         return;
     // The device may have taken the write and its acknowledgement be lost, or not.
@@ -245,6 +256,9 @@ void CommCycle::checkSilence()
     logEvent(hint);
     m_view.setStatusHint(hint);
     setLiveReadingCurrent(false);
+    // A read-back is a proof: it ends rather than wait for a device that does not answer.
+    if (m_readingBack)
+        throw SerialError(hint.toStdString());
 }
 
 void CommCycle::setLiveReadingCurrent(bool current)
@@ -265,6 +279,7 @@ void CommCycle::logEvent(const QString& text)
 void CommCycle::connect(int portNumber)
 {
     logEvent(QStringLiteral("Connect Comm Port %1").arg(portNumber));
+    m_readingBack = false;
     m_comm.CommAction = CommPhase::Upload;
     m_comm.CommCount = 0;
     m_comm.MaxPressure = 0;
@@ -298,9 +313,29 @@ void CommCycle::disconnect()
     m_view.setStatus(QStringLiteral("Disconnected"));
 }
 
+void CommCycle::readBack(int portNumber)
+{
+    logEvent(QStringLiteral("Read back Comm Port %1").arg(portNumber));
+    m_readingBack = true;
+    m_readBack = ParameterSet{};
+    m_holdStatusUntil.reset();
+    m_comm.CommAction = CommPhase::Upload;
+    m_comm.CommCount = 0;
+    try {
+        takePort(portNumber);
+    } catch (...) {
+        errorPath(currentCause());
+        return;
+    }
+    noteAnswer();
+    startTimer();
+    m_view.setConnectControlsEnabled(false);
+}
+
 void CommCycle::startDownload(int portNumber)
 {
     logEvent(QStringLiteral("Download start Comm Port %1").arg(portNumber));
+    m_readingBack = false;
     m_sent = m_set;
     m_rowSent = false;
     m_holdStatusUntil.reset();

@@ -30,7 +30,8 @@ public:
     // How long the device may stay silent before the user is told where to look, and how
     // long "Download Complete" stays on the status line; milliseconds.
     static constexpr qint64 SilenceHintAfter = 3000;
-    static constexpr qint64 DownloadCompleteHeld = 3000;
+    // "Download Complete" and the result of a read-back stay on the status line this long.
+    static constexpr qint64 ResultHeld = 3000;
 
     // Milliseconds from any fixed start; the cycle never waits on it, it only looks.
     using Clock = std::function<qint64()>;
@@ -45,6 +46,11 @@ public:
     // Download: write the parameter set into the device on port 1 or 2, from its first row.
     // A port open on another number is closed first.
     void startDownload(int portNumber);
+    // Read back: the nine values read again from the device on port 1 or 2 into a set of
+    // their own, as Connect's upload reads them, then the live stream. The parameter set, the
+    // grid and the dials stay as they are. A read-back that stops early, or meets a device
+    // silent too long, has failed.
+    void readBack(int portNumber);
     // One tick of TmrComm; the timer calls it, and a test may call it by hand. Every failure
     // inside it ends in the one error path.
     void tick();
@@ -56,6 +62,8 @@ public:
     const QTimer& timer() const { return TmrComm; }
     // A download is under way: the timer runs and the phase is the download.
     bool downloadRunning() const;
+    // A read-back is under way.
+    bool readingBack() const { return m_readingBack; }
     // Where Connect, Disconnect, the start and end of a transfer and every error shown are
     // recorded; none by default.
     void setTrafficLog(TrafficLog* log) { m_log = log; }
@@ -103,6 +111,9 @@ private:
     // the value sent; and whether the running download's current row has been sent.
     std::array<std::optional<std::int32_t>, ParameterCount> m_unacknowledged;
     bool m_rowSent = false;
+    // The running upload is a read-back, and what it has read so far.
+    bool m_readingBack = false;
+    ParameterSet m_readBack;
     TrafficLog* m_log = nullptr;
     PortNames m_names;
     Clock m_clock;

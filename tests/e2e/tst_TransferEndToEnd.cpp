@@ -1,10 +1,13 @@
 #include "DeviceMemory.h"
+#include "FrmCalibrationRecord.h"
 #include "FrmPressureMonitor.h"
+#include "ParameterTable.h"
 #include "QSerialPortLink.h"
 #include "RecordingMessageBoxes.h"
 #include "SpreadGrid.h"
 #include "TestSupport.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QPushButton>
@@ -92,6 +95,54 @@ private Q_SLOTS:
         QVERIFY(w.CmdDownload->isEnabled() && !w.CmdConnect->isEnabled());
         QTRY_VERIFY_WITH_TIMEOUT(w.LblStatus->text().startsWith(u"Pressure = "_s), Deadline);
         QVERIFY2(messages.shown.isEmpty(), qPrintable(messages.texts.join(u'|')));
+    }
+
+    // The device acknowledges the static trip but stores it one off: the read-back finds it,
+    // and the report's text holds the nine rows with the difference.
+    void readBack_afterAStoredWrongWrite_namesTheRowInRecordAndReport()
+    {
+        m_device.start(QStringLiteral(VORTA_DEVSIM_PATH),
+                       (u"--base 20 --peak 75 --period 1 --seed 11 --store-wrong 3"_s).split(u' '));
+        QVERIFY(QTest::qWaitFor([&] { return m_device.canReadLine(); }, Deadline));
+        PortNames names;
+        names.setOverride(1, QString::fromLocal8Bit(m_device.readLine()).trimmed());
+        RecordingMessageBoxes messages;
+        FrmPressureMonitor w(std::make_unique<QSerialPortLink>(names), messages);
+        w.show();
+        QTest::mouseClick(w.CmdConnect, Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(w.commState().MaxPressure >= 72 && w.commState().MinPressure <= 23,
+                                 Deadline);
+        QTest::mouseClick(w.CmdAutoSet, Qt::LeftButton);
+        QTest::mouseClick(w.CmdDownload, Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(w.LblStatus->text() == u"Download Complete"_s, Deadline);
+        QTest::mouseClick(w.CmdRecord, Qt::LeftButton);
+        QVERIFY(w.recordWindow()->CmdReadBack->isEnabled());
+        QElapsedTimer readBack;
+        readBack.start();
+        QTest::mouseClick(w.recordWindow()->CmdReadBack, Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(w.LblStatus->text(), u"Read back: Static Trip Pressure differs"_s,
+                                  Deadline);
+        qInfo("read-back took %lld ms", readBack.elapsed());
+        const std::int32_t written = w.ModVars.StaticTripSP;
+        QTRY_VERIFY_WITH_TIMEOUT(!messages.shown.isEmpty(), Deadline);
+        QVERIFY(messages.shown.last().details.contains(
+            u"Static Trip Pressure: written %1, the device holds %2"_s.arg(written).arg(written +
+                                                                                        1)));
+
+        const QString pdf = m_dir.filePath(u"report.pdf"_s);
+        QElapsedTimer writing;
+        writing.start();
+        QVERIFY(w.recordWindow()->saveReport(pdf));
+        qInfo("the report took %lld ms", writing.elapsed());
+        QProcess text;
+        text.start(u"pdftotext"_s, {u"-layout"_s, pdf, u"-"_s});
+        QVERIFY(text.waitForFinished(Deadline) && text.exitCode() == 0);
+        const QString page = QString::fromUtf8(text.readAllStandardOutput());
+        for (const RecordRow& row : w.record().rows())
+            QVERIFY2(page.contains(QString::fromLatin1(parameterInfo(row.parameter).grid.caption)),
+                     qPrintable(page));
+        QVERIFY(page.contains(u"written %1, the device holds %2"_s.arg(written).arg(written + 1)));
+        QVERIFY(!page.contains(u"not read back"_s));
     }
 };
 

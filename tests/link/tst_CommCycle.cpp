@@ -30,9 +30,10 @@ private Q_SLOTS:
         auto* fake = new FakeSerialLink;
         LoggingSerialLink link(std::unique_ptr<SerialLink>(fake), *log);
         bool dropAnswer = false;
+        bool silent = false;
         fake->onOutput = [&](const QByteArray& frame) {
             for (const QByteArray& answer : device.receive(frame).answers)
-                if (!std::exchange(dropAnswer, false))
+                if (!silent && !std::exchange(dropAnswer, false))
                     fake->feed(answer);
         };
         RecordingCommView view;
@@ -94,6 +95,20 @@ private Q_SLOTS:
         ticks(8);
         feed(BuildPressureFrame(32) + '\0');
         ticks(1);
+
+        lines << u"== Read back, the device stored Static Trip Pressure 34"_s;
+        memory.store(Parameter::StaticTripSP, 34);
+        cycle.readBack(2);
+        ticks(10);
+        feed(BuildPressureFrame(33) + '\0');
+        ticks(1);
+        lines << u"== Read back from a device that falls silent"_s;
+        cycle.readBack(2);
+        silent = true;
+        ticks(1);
+        now += CommCycle::SilenceHintAfter;
+        ticks(1);
+        silent = false;
 
         lines << u"== Download with a timer too wide for its frame"_s;
         set.StaticTripTimer = 300;

@@ -26,11 +26,21 @@ public:
     void RefreshTripNeedles() override { lines << u"refresh trip needles"_s; }
     void showDeviceValues(const ParameterSet& device) override
     {
-        QStringList values;
-        for (int i = 0; i < ParameterCount; ++i)
-            values << QString::number(device.value(static_cast<Parameter>(i)));
-        lines << u"device holds "_s + values.join(u' ');
+        lines << u"device holds "_s + valuesText(device);
     }
+    void uploadFinished(const ParameterSet& device) override
+    {
+        lines << u"upload finished "_s + valuesText(device);
+    }
+    void writeAcknowledged(Parameter p, std::int32_t value) override
+    {
+        lines << u"write acknowledged %1 of parameter %2"_s.arg(value).arg(int(p));
+    }
+    void readBackFinished(const ParameterSet& device) override
+    {
+        lines << u"read back "_s + valuesText(device);
+    }
+    void readBackFailed() override { lines << u"read back failed"_s; }
     void showUnacknowledgedWrite(Parameter p, std::int32_t held, std::int32_t written) override
     {
         lines << u"device may hold %1 or %2 of parameter %3"_s.arg(held).arg(written).arg(int(p));
@@ -55,4 +65,11 @@ public:
 
 private:
     static QString onOff(bool on) { return on ? u"on"_s : u"off"_s; }
+    static QString valuesText(const ParameterSet& set)
+    {
+        QStringList values;
+        for (int i = 0; i < ParameterCount; ++i)
+            values << QString::number(set.value(static_cast<Parameter>(i)));
+        return values.join(u' ');
+    }
 };

@@ -2,6 +2,7 @@
 
 #include "DeviceFrames.h"
 #include "FrameScanner.h"
+#include "ParameterTable.h"
 
 #include <algorithm>
 #include <numeric>
@@ -72,6 +73,8 @@ void DeviceProtocol::answer(const Request& request, const std::uint8_t* frame, O
     std::int32_t value = 0;
     for (int i = 3; i < request.length - 1; ++i)
         value = value * 256 + frame[i];
+    if (m_faults.storeWrongAddress == parameterInfo(request.parameter).device.address)
+        value = value < DeviceMemory::widthLimit(request.parameter) ? value + 1 : value - 1;
     m_memory.store(request.parameter, value);
     ++outcome.stored;
     send(BuildWriteAck(), m_faults.duplicateAcks ? 2 : 1, outcome);

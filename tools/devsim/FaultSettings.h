@@ -9,7 +9,9 @@ struct FaultSettings
     double dropFraction = 0.0;    // share of replies and acknowledgements never sent
     double corruptFraction = 0.0; // share of sent frames whose checksum is wrong
     bool duplicateAcks = false;   // every acknowledgement goes out twice
-    int delayMs = 0;              // time between a request and its answer leaving
-    bool silent = false;          // the device sends nothing but still stores writes
+    // A write to this device address is acknowledged but stores a value one off.
+    std::optional<int> storeWrongAddress;
+    int delayMs = 0;                          // time between a request and its answer leaving
+    bool silent = false;                      // the device sends nothing but still stores writes
     std::optional<double> hangupAfterSeconds; // the adapter is unplugged after this long
 };

@@ -66,6 +66,10 @@ const std::vector<OptionGroup>& optionGroups()
               "Spoil the checksum of this share (0..1) of the frames  "
               "sent: replies, acknowledgements and pressure frames."},
              {"duplicate-acks", "", "Send every acknowledgement twice."},
+             {"store-wrong", "ADDRESS",
+              "Acknowledge every write to this device address (0..7  "
+              "or 9) but store a value one above the one sent (one  "
+              "below at the largest value its bytes carry)."},
              {"delay", "MS", "Hold every answer this long (0..60000)."},
              {"silent", "",
               "The device sends nothing (noise from --noise-rate still arrives); write "
@@ -274,6 +278,15 @@ std::optional<SimOptions> SimOptions::parse(const QStringList& arguments, QStrin
     if (parser.isSet(QStringLiteral("seed")))
         options.seed = static_cast<std::uint32_t>(seed);
     options.faults.duplicateAcks = parser.isSet(QStringLiteral("duplicate-acks"));
+    if (parser.isSet(QStringLiteral("store-wrong"))) {
+        bool ok = false;
+        const int address = parser.value(QStringLiteral("store-wrong")).toInt(&ok);
+        if (!ok || address < 0 || address > 9 || address == 8) {
+            error = QStringLiteral("--store-wrong takes a device address, 0 to 7 or 9");
+            return std::nullopt;
+        }
+        options.faults.storeWrongAddress = address;
+    }
     options.faults.silent = parser.isSet(QStringLiteral("silent"));
     options.frameByFrame = parser.isSet(QStringLiteral("frame-by-frame"));
     return options;
