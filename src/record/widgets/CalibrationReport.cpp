@@ -11,6 +11,19 @@
 
 namespace {
 
+// Local time with its offset from UTC written out, "+00:00" included, as a sheet is read
+// far from where it was made.
+QString withOffset(const QDateTime& time)
+{
+    const QDateTime local = time.toLocalTime();
+    const int minutes = local.offsetFromUtc() / 60;
+    return QStringLiteral("%1 %2%3:%4")
+        .arg(local.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
+             minutes < 0 ? QStringLiteral("-") : QStringLiteral("+"))
+        .arg(qAbs(minutes) / 60, 2, 10, QLatin1Char('0'))
+        .arg(qAbs(minutes) % 60, 2, 10, QLatin1Char('0'));
+}
+
 constexpr int Resolution = 300; // dots per inch of the PDF
 constexpr double Margin = 0.06; // of the page's width
 
@@ -54,23 +67,21 @@ void CalibrationReport::paint(QPagedPaintDevice& device) const
     painter.setFont(title);
     text(margin, right - margin, QStringLiteral("Calibration record"));
     painter.setFont(font);
-    const QDateTime at = m_at.toOffsetFromUtc(m_at.offsetFromUtc());
     text(margin, right - margin,
          QStringLiteral("%1 %2").arg(QString::fromLatin1(ApplicationTitle),
                                      QCoreApplication::applicationVersion()),
          Qt::AlignRight);
     y += line * 1.6;
-    field(QStringLiteral("Date and time"), at.toString(Qt::ISODate).replace(u'T', u' '));
+    field(QStringLiteral("Date and time"), withOffset(m_at));
     field(QStringLiteral("Press"), m_record.press);
     field(QStringLiteral("Location"), m_record.location);
     field(QStringLiteral("Technician"), m_record.technician);
     field(QStringLiteral("Port"), QStringLiteral("%1, %2").arg(m_record.port(), m_record.device()));
-    field(QStringLiteral("As found"), m_record.asFoundTime()
-                                          ? m_record.asFoundTime()->toString(Qt::ISODate)
-                                          : QStringLiteral("not read"));
+    field(QStringLiteral("As found"), m_record.asFoundTime() ? withOffset(*m_record.asFoundTime())
+                                                             : QStringLiteral("not read"));
     field(QStringLiteral("As left"), m_record.readBackResult());
     if (m_record.readBackTime())
-        field(QString(), m_record.readBackTime()->toString(Qt::ISODate));
+        field(QString(), withOffset(*m_record.readBackTime()));
     field(QStringLiteral("Pressure window"), m_record.pressureWindowText());
     field(QStringLiteral("File"), m_record.fileText());
     y += line * 0.6;
