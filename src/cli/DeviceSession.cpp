@@ -59,14 +59,23 @@ DeviceSession::~DeviceSession()
 void DeviceSession::startRead()
 {
     begin(Stage::Reading);
+    connectNow();
+}
+
+void DeviceSession::connectNow()
+{
     m_cycle.connect(SessionPort);
+    // The first tick runs at once, so that a script does not wait a timer's interval, or a
+    // download's longer one, before the port opens.
+    if (m_cycle.timer().isActive())
+        m_cycle.tick();
 }
 
 void DeviceSession::startWatch()
 {
     m_watching = true;
     begin(Stage::Reading);
-    m_cycle.connect(SessionPort);
+    connectNow();
 }
 
 void DeviceSession::startWrite(const ParameterSet& values, bool readBack)
@@ -133,7 +142,7 @@ void DeviceSession::setStatus(const QString& text)
     } else if (text == QLatin1String("Download Complete")) {
         if (m_readBack) {
             m_stage = Stage::ReadingBack;
-            later([this] { m_cycle.connect(SessionPort); });
+            later([this] { connectNow(); });
         } else {
             later([this] { finish(); });
         }

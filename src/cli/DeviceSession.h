@@ -84,6 +84,7 @@ public:
 
 private:
     void begin(Stage stage);
+    void connectNow();
     void fail(const QString& error);
     void finish();
     // Runs after the tick that asked for it, so that a tick is never cut short.
