@@ -167,9 +167,11 @@ MessageAnswer DeviceSession::show(const QString& text, MessageIcon icon, Message
 MessageAnswer DeviceSession::showDetailed(const QString& text, const QString& details, MessageIcon,
                                           MessageButtons, MessageAnswer)
 {
-    const QString error = details.isEmpty() ? text : details;
-    const QString step = currentStep();
-    later([this, error, step] { fail(QStringLiteral("%1 (at %2)").arg(error, step)); });
+    QString error = details.isEmpty() ? text : details;
+    // A device that has answered and then failed is named with the step it was at.
+    if (m_cycle.state().CommCount > 0 || m_rowsWritten > 0 || m_stage == Stage::Watching)
+        error += QStringLiteral(" (at %1)").arg(currentStep());
+    later([this, error] { fail(error); });
     return MessageAnswer::Ok;
 }
 
