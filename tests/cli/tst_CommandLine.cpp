@@ -95,6 +95,7 @@ private Q_SLOTS:
             << u"would change"_s;
         QTest::newRow("diff of two files")
             << QString() << u"diff "_s + same + u' ' + differing << 1 << u"45"_s;
+        QTest::newRow("watch") << QString() << u"watch PORT --seconds 3"_s << 0 << u" window "_s;
         QTest::newRow("silent device") << u"--silent"_s << u"read PORT --timeout 0.5"_s << 3
                                        << u"no answer to the read of Overcount S.P."_s;
         QTest::newRow("device gone mid-write")
@@ -128,10 +129,13 @@ private Q_SLOTS:
         const QString first = startDevice();
         const QString second = startDevice();
         const QString pattern = m_dir.filePath(u"{port}.PRS"_s);
-        const Run result =
-            run({u"read"_s, first, u"/dev/vorta-missing"_s, second, u"-o"_s, pattern});
+        const QString log = m_dir.filePath(u"three.log"_s);
+        const Run result = run(
+            {u"read"_s, first, u"/dev/vorta-missing"_s, second, u"-o"_s, pattern, u"--log"_s, log});
         QCOMPARE(result.code, 3);
         QVERIFY(result.err.contains(u"/dev/vorta-missing"_s));
+        for (const QString& port : {first, second})
+            QVERIFY(fileContents(log).contains((u"TX "_s + port + u": 80 04 00 7C"_s).toUtf8()));
         for (const QString& port : {first, second}) {
             const QString written =
                 QString(pattern).replace(u"{port}"_s, QFileInfo(port).fileName());
