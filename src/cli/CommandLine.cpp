@@ -158,7 +158,7 @@ std::optional<CliRequest> CommandLine::parse(const QStringList& arguments, QStri
     }
     CliRequest request;
     request.command = subcommand->command;
-    if (parser.isSet(help)) {
+    if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
         request.helpText = subcommandHelp(*subcommand, parser);
         return request;
     }
