@@ -21,8 +21,8 @@ public:
     static std::optional<CliRequest> parse(const QStringList& arguments, QString& error);
     // The subcommands and exit codes, for the program's own --help.
     static QString summary();
-    // Whether the path names a device (a character device such as a serial port or a
-    // pseudo-terminal) rather than a file.
+    // Whether the path names a device (anything under /dev, or a character device such as a
+    // serial port or a pseudo-terminal elsewhere) rather than a file.
     static bool namesDevice(const QString& path);
     // The device's file name that stands for {port}: ttyUSB0, or the by-id name.
     static QString portFileName(const QString& device);

@@ -27,8 +27,7 @@ InterruptNotifier::InterruptNotifier(std::function<void()> handler) : m_handler(
         }
         m_handler();
     });
-    struct sigaction action
-    {};
+    struct sigaction action = {};
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
