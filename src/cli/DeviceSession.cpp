@@ -247,8 +247,11 @@ void DeviceSession::fail(const QString& error)
     if (finished())
         return;
     m_error = error;
-    if (m_stage == Stage::Writing)
+    if (m_stage == Stage::Writing) {
+        if (m_error.endsWith(QLatin1Char('.')))
+            m_error.chop(1);
         m_error += QStringLiteral("; %1 of %2 rows written").arg(m_rowsWritten).arg(ParameterCount);
+    }
     finish();
 }
 
