@@ -1,8 +1,12 @@
+#include "CliRunner.h"
+#include "CommandLine.h"
+#include "ExitCode.h"
 #include "FrmPressureMonitor.h"
+#include "InterruptNotifier.h"
 #include "LoggingSerialLink.h"
 #include "PortNames.h"
-#include "QSerialPortLink.h"
 #include "QtMessageBoxes.h"
+#include "SerialLinkFactory.h"
 #include "SerialPortList.h"
 #include "TrafficLog.h"
 
@@ -34,6 +38,37 @@ void acceptQtOptions(QCommandLineParser& parser)
         hidden(name, nullptr);
 }
 
+QStringList argumentList(int argc, char* argv[])
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    return arguments;
+}
+
+// A subcommand runs without a window and without a display.
+int runSubcommand(int argc, char* argv[])
+{
+    const QCoreApplication core(argc, argv);
+    QString error;
+    const std::optional<CliRequest> request = CommandLine::parse(argumentList(argc, argv), error);
+    if (!request) {
+        std::fprintf(stderr, "vorta-cal %s: %s\nTry 'vorta-cal %s --help' for the options.\n",
+                     argv[1], qPrintable(error), argv[1]);
+        return ExitUsage;
+    }
+    if (!request->helpText.isEmpty()) {
+        std::fputs(qPrintable(request->helpText), stdout);
+        return ExitDone;
+    }
+    CliRunner runner(*request, &SerialLinkFactory::create,
+                     QStringLiteral("vorta-cal %1").arg(VORTA_VERSION));
+    const InterruptNotifier interrupts([&runner] { runner.interrupt(); });
+    runner.setOnFinished([](int code) { QCoreApplication::exit(code); });
+    runner.start();
+    return QCoreApplication::exec();
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -41,10 +76,13 @@ int main(int argc, char* argv[])
     QCoreApplication::setOrganizationName(QStringLiteral("VORTA"));
     QCoreApplication::setApplicationName(QStringLiteral("vorta-cal"));
     QCoreApplication::setApplicationVersion(QStringLiteral(VORTA_VERSION));
+    if (argc > 1 && CommandLine::isSubcommand(QString::fromLocal8Bit(argv[1])))
+        return runSubcommand(argc, argv);
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        QStringLiteral("Reads, edits and writes the parameters of a press pressure monitor."));
+        QStringLiteral("Reads, edits and writes the parameters of a press pressure monitor.") +
+        CommandLine::summary());
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
@@ -53,9 +91,7 @@ int main(int argc, char* argv[])
     acceptQtOptions(parser);
 
     // Read before the window system is reached, so that these work without a display.
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const QStringList arguments = argumentList(argc, argv);
     QString error;
     std::optional<TrafficLog::Options> logOptions;
     if (!parser.parse(arguments))
@@ -87,7 +123,7 @@ int main(int argc, char* argv[])
 
     // Declared before the window, so that the window's last words reach the file.
     std::unique_ptr<TrafficLog> log;
-    std::unique_ptr<SerialLink> port = std::make_unique<QSerialPortLink>(names);
+    std::unique_ptr<SerialLink> port = SerialLinkFactory::create(names);
     if (!logOptions->path.isEmpty()) {
         log = std::make_unique<TrafficLog>(logOptions->path, logOptions->maxBytes,
                                            QStringLiteral("vorta-cal %1").arg(VORTA_VERSION),

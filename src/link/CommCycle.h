@@ -72,6 +72,9 @@ public:
     // The time the silence and the hold of "Download Complete" are measured in; a steady
     // clock by default.
     void setClock(Clock clock) { m_clock = std::move(clock); }
+    // Milliseconds since the device last gave a valid answer, or since Connect or Download
+    // when it has given none since; a front end that must not wait for ever looks at it.
+    qint64 silentFor() const { return m_clock() - m_lastAnswer; }
 
 private:
     void uploadTick();

@@ -46,6 +46,10 @@ TrafficLog::TrafficLog(const QString& path, qint64 maxBytes, const QString& prog
     }
 }
 
+TrafficLog::TrafficLog(TrafficLog& shared, const QString& source)
+    : m_maxBytes(shared.m_maxBytes), m_shared(&shared), m_source(source.toUtf8() + ": ")
+{}
+
 TrafficLog::~TrafficLog()
 {
     flush();
@@ -78,6 +82,10 @@ QByteArray TrafficLog::line(qint64 milliseconds, Kind kind, const QByteArray& te
 
 void TrafficLog::record(Kind kind, const QByteArray& text)
 {
+    if (m_shared) {
+        m_shared->record(kind, m_source + text);
+        return;
+    }
     if (!m_file.isOpen())
         return;
     m_buffer += line(m_clock.elapsed(), kind, text);

@@ -43,6 +43,9 @@ public:
     // version) and the port go into the header.
     explicit TrafficLog(const QString& path, qint64 maxBytes = DefaultMaxBytes,
                         const QString& program = {}, const QString& port = {});
+    // Records into a shared log, each line naming its source after the kind, so that one
+    // log holds the lines of several devices.
+    TrafficLog(TrafficLog& shared, const QString& source);
     ~TrafficLog();
     TrafficLog(const TrafficLog&) = delete;
     TrafficLog& operator=(const TrafficLog&) = delete;
@@ -107,4 +110,6 @@ private:
     qint64 m_lastFlush = 0;
     QByteArray m_buffer;
     QTimer m_flushTimer;
+    TrafficLog* m_shared = nullptr;
+    QByteArray m_source;
 };

@@ -130,6 +130,7 @@ private Q_SLOTS:
         feed(hexBytes("12 34 56 78"));
         ticks(1);
         now += CommCycle::SilenceHintAfter;
+        QCOMPARE(cycle.silentFor(), CommCycle::SilenceHintAfter);
         ticks(1);
         cycle.disconnect();
         lines << u"== Connect Comm Port 2, which cannot be opened"_s;
