@@ -1,7 +1,7 @@
 #include "FrmPressureMonitor.h"
 #include "LoggingSerialLink.h"
 #include "PortNames.h"
-#include "QSerialPortLink.h"
+#include "PortLink.h"
 #include "QtMessageBoxes.h"
 #include "SerialPortList.h"
 #include "TrafficLog.h"
@@ -87,7 +87,7 @@ int main(int argc, char* argv[])
 
     // Declared before the window, so that the window's last words reach the file.
     std::unique_ptr<TrafficLog> log;
-    std::unique_ptr<SerialLink> port = std::make_unique<QSerialPortLink>(names);
+    std::unique_ptr<SerialLink> port = PortLink::create(names);
     if (!logOptions->path.isEmpty()) {
         log = std::make_unique<TrafficLog>(logOptions->path, logOptions->maxBytes,
                                            QStringLiteral("vorta-cal %1").arg(VORTA_VERSION),
