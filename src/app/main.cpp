@@ -1,7 +1,7 @@
 #include "FrmPressureMonitor.h"
 #include "LoggingSerialLink.h"
-#include "PortNames.h"
 #include "PortLink.h"
+#include "PortNames.h"
 #include "QtMessageBoxes.h"
 #include "SerialPortList.h"
 #include "TrafficLog.h"

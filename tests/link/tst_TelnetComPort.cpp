@@ -17,13 +17,13 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("data");
         QTest::addColumn<QByteArray>("replies");
         QTest::addColumn<bool>("agreed");
-        QTest::newRow("plain data") << hexBytes("80 05 D0 48 63") << hexBytes("80 05 D0 48 63")
-                                    << QByteArray() << false;
+        QTest::newRow("plain data")
+            << hexBytes("80 05 D0 48 63") << hexBytes("80 05 D0 48 63") << QByteArray() << false;
         QTest::newRow("doubled IAC is one data byte")
             << hexBytes("01 FF FF 02") << hexBytes("01 FF 02") << QByteArray() << false;
         QTest::newRow("ser2net's answers, then data")
-            << hexBytes("FF FD 2C FF FB 00 FF FD 00 FF FB 03 FF FB 01 41")
-            << hexBytes("41") << hexBytes("FF FE 03 FF FE 01") << true;
+            << hexBytes("FF FD 2C FF FB 00 FF FD 00 FF FB 03 FF FB 01 41") << hexBytes("41")
+            << hexBytes("FF FE 03 FF FE 01") << true;
         QTest::newRow("server asks for echo and its terminal type")
             << hexBytes("FF FD 01 42 FF FD 18") << hexBytes("42") << hexBytes("FF FC 01 FF FC 18")
             << false;
