@@ -1,6 +1,15 @@
 #include "Rfc2217Link.h"
 
+#include <QSocketNotifier>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <utility>
+
+#ifdef Q_OS_LINUX
+#include <sys/socket.h>
+#endif
 
 namespace {
 
@@ -89,6 +98,8 @@ bool Rfc2217Link::lineReady() const
 int Rfc2217Link::inBufferCount()
 {
     requireOpen();
+    collectWaiting();
+    requireOpen();
     return int(m_received.size());
 }
 
@@ -119,15 +130,70 @@ void Rfc2217Link::write(const QByteArray& bytes)
 
 void Rfc2217Link::onConnected()
 {
-    if (m_open)
-        write(TelnetComPort::greeting());
+    if (!m_open)
+        return;
+    write(TelnetComPort::greeting());
+    applyReadThreshold();
 }
 
 void Rfc2217Link::onReadyRead()
 {
-    if (!m_open)
+    if (m_open)
+        takeFromServer(m_socket.readAll());
+}
+
+void Rfc2217Link::setReadThreshold(int bytes)
+{
+    m_readThreshold = std::max(bytes, 1);
+    if (!m_open || m_socket.state() != QAbstractSocket::ConnectedState)
         return;
-    m_received += m_telnet.receive(m_socket.readAll());
+    // What arrived while no notifier watched the socket comes first.
+    collectWaiting();
+    applyReadThreshold();
+}
+
+void Rfc2217Link::applyReadThreshold()
+{
+    // The socket's own read notifier; Qt gives no other way to leave a socket unwatched.
+    const auto notifiers = m_socket.findChildren<QSocketNotifier*>();
+    for (QSocketNotifier* notifier : notifiers) {
+        if (notifier->type() == QSocketNotifier::Read)
+            notifier->setEnabled(m_readThreshold <= 1);
+    }
+}
+
+void Rfc2217Link::collectWaiting()
+{
+#ifdef Q_OS_LINUX
+    if (m_readThreshold <= 1 || m_socket.state() != QAbstractSocket::ConnectedState)
+        return;
+    // What the socket buffered came first. Reading it starts its notifier again.
+    if (m_socket.bytesAvailable() > 0) {
+        takeFromServer(m_socket.readAll());
+        applyReadThreshold();
+    }
+    char chunk[4096];
+    while (m_open) {
+        const ssize_t got =
+            ::recv(int(m_socket.socketDescriptor()), chunk, sizeof chunk, MSG_DONTWAIT);
+        if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR))
+            return;
+        if (got <= 0) {
+            const QString reason = got == 0 ? QStringLiteral("the server closed the connection")
+                                            : QString::fromLocal8Bit(std::strerror(errno));
+            loseConnection(reason);
+            return;
+        }
+        takeFromServer(QByteArrayView(chunk, got));
+        if (got < qsizetype(sizeof chunk))
+            return;
+    }
+#endif
+}
+
+void Rfc2217Link::takeFromServer(QByteArrayView bytes)
+{
+    m_received += m_telnet.receive(bytes);
     write(m_telnet.takeReplies());
     if (m_telnet.comPortRefused()) {
         lose(QStringLiteral("%1 refuses the COM-PORT-OPTION").arg(m_device),
@@ -221,10 +287,7 @@ void Rfc2217Link::onSocketError(QAbstractSocket::SocketError error)
         break;
     default:
         if (m_sentSettings) {
-            lose(QStringLiteral("connection to %1 lost: %2").arg(m_device, reason),
-                 QStringLiteral("The connection to the serial server %1 was lost during use "
-                                "(%2). Check the network and the server, then press Connect.")
-                     .arg(where(), reason));
+            loseConnection(reason);
         } else {
             lose(QStringLiteral("cannot connect to %1: %2").arg(m_device, reason),
                  QStringLiteral("The serial server %1 ended the connection before it was set up "
@@ -240,6 +303,14 @@ void Rfc2217Link::lose(const QString& message, const QString& cause)
 {
     m_pendingError.emplace(message.toStdString(), cause);
     closeConnection();
+}
+
+void Rfc2217Link::loseConnection(const QString& reason)
+{
+    lose(QStringLiteral("connection to %1 lost: %2").arg(m_device, reason),
+         QStringLiteral("The connection to the serial server %1 was lost during use (%2). Check "
+                        "the network and the server, then press Connect.")
+             .arg(where(), reason));
 }
 
 void Rfc2217Link::closeConnection()

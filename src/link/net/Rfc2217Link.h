@@ -7,6 +7,7 @@
 #include "SerialSettings.h"
 #include "TelnetComPort.h"
 
+#include <QByteArrayView>
 #include <QTcpSocket>
 #include <QTimer>
 
@@ -44,8 +45,9 @@ public:
     int inBufferCount() override;
     QByteArray input() override;
     void output(const QByteArray& bytes) override;
-    // The socket hands over what arrives as it comes; a stream's chunks are the server's.
-    void setReadThreshold(int) override {}
+    // Above 1 nothing reads the socket between ticks: each tick takes what waits, as the
+    // serial port does, instead of a wake-up at every chunk the server sends.
+    void setReadThreshold(int bytes) override;
 
     // The far line is set and every speed change confirmed: data goes out at once.
     bool lineReady() const;
@@ -54,6 +56,12 @@ public:
 private:
     void onConnected();
     void onReadyRead();
+    // The server's bytes: the data kept for the tick, the requests answered, the negotiation
+    // and the speed changes followed.
+    void takeFromServer(QByteArrayView bytes);
+    void applyReadThreshold();
+    // Above a threshold of 1, the tick takes every waiting byte from the system itself.
+    void collectWaiting();
     void onSocketError(QAbstractSocket::SocketError error);
     void onDeadline();
     void sendLineSettings();
@@ -61,6 +69,7 @@ private:
     void write(const QByteArray& bytes);
     // Closes the link and keeps the failure for the next operation.
     void lose(const QString& message, const QString& cause);
+    void loseConnection(const QString& reason);
     void closeConnection();
     void requireOpen();
     void throwPendingError();
@@ -81,5 +90,6 @@ private:
     SerialServerAddress m_address;
     QByteArray m_received;
     QByteArray m_held;
+    int m_readThreshold = 1;
     std::optional<SerialError> m_pendingError;
 };
