@@ -145,7 +145,8 @@ void Rfc2217Link::onReadyRead()
 void Rfc2217Link::setReadThreshold(int bytes)
 {
     m_readThreshold = std::max(bytes, 1);
-    if (!m_open || m_socket.state() != QAbstractSocket::ConnectedState)
+    if (!m_open || m_socket.state() != QAbstractSocket::ConnectedState ||
+        m_appliedThreshold == m_readThreshold)
         return;
     // What arrived while no notifier watched the socket comes first.
     collectWaiting();
@@ -160,12 +161,13 @@ void Rfc2217Link::applyReadThreshold()
         if (notifier->type() == QSocketNotifier::Read)
             notifier->setEnabled(m_readThreshold <= 1);
     }
+    m_appliedThreshold = m_readThreshold;
 }
 
 void Rfc2217Link::collectWaiting()
 {
 #ifdef Q_OS_LINUX
-    if (m_readThreshold <= 1 || m_socket.state() != QAbstractSocket::ConnectedState)
+    if (m_appliedThreshold <= 1 || m_socket.state() != QAbstractSocket::ConnectedState)
         return;
     // What the socket buffered came first. Reading it starts its notifier again.
     if (m_socket.bytesAvailable() > 0) {
@@ -317,6 +319,7 @@ void Rfc2217Link::closeConnection()
 {
     m_deadline.stop();
     const bool wasOpen = std::exchange(m_open, false);
+    m_appliedThreshold = 1;
     m_sentSettings.reset();
     m_received.clear();
     m_held.clear();

@@ -91,5 +91,7 @@ private:
     QByteArray m_received;
     QByteArray m_held;
     int m_readThreshold = 1;
+    // What the connected socket has; a connection starts with its notifier watching.
+    int m_appliedThreshold = 1;
     std::optional<SerialError> m_pendingError;
 };
