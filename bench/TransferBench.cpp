@@ -1,18 +1,26 @@
-// Times the two transfers as the user sees them, over the real serial port against the
-// simulated device answering at once, with the window shown: from the Connect click to
-// "Waiting for data" and from the Download click to "Download Complete".
+// Times the two transfers as the user sees them, against the simulated device answering at
+// once, with the window shown: from the Connect click to "Waiting for data" and from the
+// Download click to "Download Complete". First over the real serial port on the device's
+// pseudo-terminal, then through ser2net on the loopback address in front of it, where ser2net
+// is installed.
 #include "CommCycle.h"
 #include "FrmPressureMonitor.h"
+#include "PortLink.h"
 #include "PortNames.h"
-#include "QSerialPortLink.h"
 #include "RecordingMessageBoxes.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFile>
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
+#include <QStandardPaths>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 
 #include <algorithm>
@@ -78,34 +86,15 @@ void printFigures(const char* what, std::vector<Measured> runs, double floorSeco
                 (median.seconds / floorSeconds - 1.0) * 100.0);
 }
 
-} // namespace
-
-int main(int argc, char* argv[])
+// Connect and Download timed, Runs times each, on the device; 0 when every run finished.
+int runTransfers(const QString& device, const char* where)
 {
-    QApplication app(argc, argv);
-
-    QProcess device;
-    device.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    device.start(QStringLiteral(VORTA_DEVSIM_PATH),
-                 {QStringLiteral("--seed"), QStringLiteral("1")});
-    if (!device.waitForStarted(DeadlineMs)) {
-        std::fprintf(stderr, "transfer bench: vorta-devsim did not start\n");
-        return 1;
-    }
-    while (!device.canReadLine() && device.waitForReadyRead(DeadlineMs)) {
-    }
-    const QString path = QString::fromLocal8Bit(device.readLine()).trimmed();
-    if (!path.startsWith(QLatin1Char('/'))) {
-        std::fprintf(stderr, "transfer bench: vorta-devsim printed no terminal path\n");
-        return 1;
-    }
-
     PortNames names;
-    names.setOverride(1, path);
+    names.setOverride(1, device);
     RecordingMessageBoxes messages;
     int status = 0;
     {
-        FrmPressureMonitor window(std::make_unique<QSerialPortLink>(names), messages);
+        FrmPressureMonitor window(PortLink::create(names), messages);
         window.show();
 
         std::vector<Measured> uploads;
@@ -140,12 +129,80 @@ int main(int argc, char* argv[])
             downloads.push_back(download);
         }
         if (status == 0) {
+            std::printf("%s (%s)\n", where, qPrintable(device));
             printFigures("Connect to \"Waiting for data\"", uploads, UploadFloorSeconds,
                          UploadFloorTicks, "2 a parameter and a closing one, 50 ms each");
             printFigures("Download to \"Download Complete\"", downloads, DownloadFloorSeconds,
                          DownloadFloorTicks,
                          "the first at the live interval, 50 ms, nine more at 150 ms");
         }
+    }
+    return status;
+}
+
+// ser2net on a free loopback port in front of the terminal; returns its address, empty when
+// it does not come up.
+QString startSerialServer(QProcess& server, const QTemporaryDir& dir, const QString& terminal)
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost);
+    const quint16 port = probe.serverPort();
+    probe.close();
+    QFile config(dir.filePath(QStringLiteral("ser2net.yaml")));
+    if (!config.open(QIODevice::WriteOnly))
+        return {};
+    config.write(QStringLiteral("connection: &press\n"
+                                "  accepter: telnet(rfc2217),tcp,127.0.0.1,%1\n"
+                                "  connector: serialdev,%2,9600n81,local\n")
+                     .arg(port)
+                     .arg(terminal)
+                     .toUtf8());
+    config.close();
+    server.start(QStringLiteral("ser2net"), {QStringLiteral("-n"), QStringLiteral("-d"),
+                                             QStringLiteral("-c"), config.fileName()});
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < DeadlineMs) {
+        QTcpSocket socket;
+        socket.connectToHost(QHostAddress::LocalHost, port);
+        if (socket.waitForConnected(100))
+            return QStringLiteral("rfc2217://127.0.0.1:%1").arg(port);
+        QThread::msleep(100);
+    }
+    std::fprintf(stderr, "transfer bench: ser2net did not come up\n");
+    return {};
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+
+    QProcess device;
+    device.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    device.start(QStringLiteral(VORTA_DEVSIM_PATH),
+                 {QStringLiteral("--seed"), QStringLiteral("1")});
+    if (!device.waitForStarted(DeadlineMs)) {
+        std::fprintf(stderr, "transfer bench: vorta-devsim did not start\n");
+        return 1;
+    }
+    while (!device.canReadLine() && device.waitForReadyRead(DeadlineMs)) {
+    }
+    const QString path = QString::fromLocal8Bit(device.readLine()).trimmed();
+    if (!path.startsWith(QLatin1Char('/'))) {
+        std::fprintf(stderr, "transfer bench: vorta-devsim printed no terminal path\n");
+        return 1;
+    }
+
+    int status = runTransfers(path, "over the pseudo-terminal");
+    if (status == 0 && !QStandardPaths::findExecutable(QStringLiteral("ser2net")).isEmpty()) {
+        QTemporaryDir dir;
+        QProcess server;
+        const QString address = startSerialServer(server, dir, path);
+        status = address.isEmpty() ? 1 : runTransfers(address, "through ser2net");
+        server.terminate();
+        server.waitForFinished(DeadlineMs);
     }
     device.terminate();
     device.waitForFinished(DeadlineMs);

@@ -82,7 +82,9 @@ void PortChoice::askForDevice(int port)
     auto* dialog = new QInputDialog(window);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setWindowTitle(QString::fromLatin1(ApplicationTitle));
-    dialog->setLabelText(QStringLiteral("Device for Comm Port %1:").arg(port));
+    dialog->setLabelText(
+        QStringLiteral("Device for Comm Port %1, or a serial server as rfc2217://HOST:PORT:")
+            .arg(port));
     dialog->setTextValue(m_names.deviceFor(port));
     // Wide enough for an adapter's /dev/serial/by-id name.
     dialog->resize(window->fontMetrics().averageCharWidth() * 64, dialog->sizeHint().height());

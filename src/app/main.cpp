@@ -4,9 +4,9 @@
 #include "FrmPressureMonitor.h"
 #include "InterruptNotifier.h"
 #include "LoggingSerialLink.h"
+#include "PortLink.h"
 #include "PortNames.h"
 #include "QtMessageBoxes.h"
-#include "SerialLinkFactory.h"
 #include "SerialPortList.h"
 #include "TrafficLog.h"
 
@@ -61,7 +61,7 @@ int runSubcommand(int argc, char* argv[])
         std::fputs(qPrintable(request->helpText), stdout);
         return ExitDone;
     }
-    CliRunner runner(*request, &SerialLinkFactory::create,
+    CliRunner runner(*request, &PortLink::create,
                      QStringLiteral("vorta-cal %1").arg(VORTA_VERSION));
     const InterruptNotifier interrupts([&runner] { runner.interrupt(); });
     runner.setOnFinished([](int code) { QCoreApplication::exit(code); });
@@ -123,7 +123,7 @@ int main(int argc, char* argv[])
 
     // Declared before the window, so that the window's last words reach the file.
     std::unique_ptr<TrafficLog> log;
-    std::unique_ptr<SerialLink> port = SerialLinkFactory::create(names);
+    std::unique_ptr<SerialLink> port = PortLink::create(names);
     if (!logOptions->path.isEmpty()) {
         log = std::make_unique<TrafficLog>(logOptions->path, logOptions->maxBytes,
                                            QStringLiteral("vorta-cal %1").arg(VORTA_VERSION),

@@ -1,6 +1,7 @@
 #include "CommandLine.h"
 
 #include "ExitCode.h"
+#include "SerialServerAddress.h"
 
 #include <QCommandLineParser>
 #include <QFileInfo>
@@ -220,7 +221,7 @@ QString CommandLine::summary()
 bool CommandLine::namesDevice(const QString& path)
 {
     // A device that is absent is still one, so that its message says it is not present.
-    if (path.startsWith(QLatin1String("/dev/")))
+    if (path.startsWith(QLatin1String("/dev/")) || SerialServerAddress::isServer(path))
         return true;
     struct stat status = {};
     return ::stat(QFile::encodeName(path).constData(), &status) == 0 && S_ISCHR(status.st_mode);
@@ -228,5 +229,8 @@ bool CommandLine::namesDevice(const QString& path)
 
 QString CommandLine::portFileName(const QString& device)
 {
+    // A serial server is named by its host and port, without the colons a file name avoids.
+    if (const auto server = SerialServerAddress::parse(device))
+        return QStringLiteral("%1_%2").arg(server->host).arg(server->port).remove(u':');
     return QFileInfo(device).fileName();
 }

@@ -1,5 +1,7 @@
 #include "PortNames.h"
 
+#include "SerialServerAddress.h"
+
 #include <QCommandLineParser>
 #include <QFileInfo>
 #include <QSettings>
@@ -49,6 +51,9 @@ QString label(const PortDescription& port)
 
 bool isPresent(const QString& device, const QList<PortDescription>& ports)
 {
+    // A serial server is found only by connecting to it.
+    if (SerialServerAddress::isServer(device))
+        return true;
     const QString target = QFileInfo(device).canonicalFilePath();
     for (const PortDescription& port : ports) {
         if (device == port.device || device == port.stableName || target == port.device)
@@ -64,6 +69,8 @@ QString describeDevice(const QString& device, const QList<PortDescription>& port
         if (!port.stableName.isEmpty() && device == port.stableName)
             return label(port);
     }
+    if (SerialServerAddress::isServer(device))
+        return QStringLiteral("%1 (serial server)").arg(device);
     return isPresent(device, ports) ? device : QStringLiteral("%1 (not present)").arg(device);
 }
 
@@ -97,8 +104,9 @@ PortNames::PortNames(Lister lister, std::unique_ptr<QSettings> settings) : PortN
 void PortNames::addOptions(QCommandLineParser& parser)
 {
     parser.addOption({QStringLiteral("port1"),
-                      QStringLiteral("Serial device for Comm Port 1 in this run, in place of the "
-                                     "one chosen in the window."),
+                      QStringLiteral("Serial device or serial server (rfc2217://HOST:PORT) for "
+                                     "Comm Port 1 in this run, in place of the one chosen in "
+                                     "the window."),
                       QStringLiteral("device")});
     parser.addOption({QStringLiteral("port2"), QStringLiteral("The same for Comm Port 2."),
                       QStringLiteral("device")});

@@ -53,7 +53,7 @@ private Q_SLOTS:
     }
 
     // A choice outlives the program and replaces a device given for the run, which itself is
-    // never remembered.
+    // never remembered; a serial server is named as one, never as absent.
     void choice_rememberedAcrossRestarts_overrideOnlyForItsRun()
     {
         QTemporaryDir dir;
@@ -68,6 +68,8 @@ private Q_SLOTS:
         PortNames run = start();
         run.setOverride(2, u"/dev/pts/7"_s);
         QCOMPARE(run.deviceFor(2) + start().deviceFor(2), u"/dev/pts/7/dev/ttyACM0"_s);
+        run.choose(2, u"rfc2217://press-7:4001"_s);
+        QCOMPARE(start().describe(2), u"rfc2217://press-7:4001 (serial server)"_s);
         run.choose(2, u"/dev/ttyUSB3"_s);
         QCOMPARE(run.deviceFor(2) + start().deviceFor(1), u"/dev/ttyUSB3/dev/ttyS0"_s);
 
