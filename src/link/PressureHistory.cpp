@@ -13,7 +13,8 @@ void PressureHistory::append(PressureSample sample)
 {
     if (size() > 0)
         sample.timeUs = std::max(sample.timeUs, last().timeUs);
-    if (size() == capacity())
+    const bool full = size() == capacity();
+    if (full)
         ++m_begin;
     m_samples[static_cast<std::size_t>(m_end % capacity())] = sample;
     Range& summary = block(m_end / BlockSize);
@@ -22,6 +23,9 @@ void PressureHistory::append(PressureSample sample)
     summary.low = std::min<int>(summary.low, sample.psi);
     summary.high = std::max<int>(summary.high, sample.psi);
     ++m_end;
+    // Markers go with the frames of their time.
+    if (!full)
+        return;
     const qint64 oldest = at(0).timeUs;
     while (!m_markers.empty() && m_markers.front().timeUs < oldest)
         m_markers.pop_front();

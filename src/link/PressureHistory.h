@@ -46,7 +46,7 @@ public:
     // The lowest and highest pressure of the frames first to end - 1; the stretch must
     // not be empty.
     Range range(qint64 first, qint64 end) const;
-    // The markers whose time lies within the frames kept, or after the last one.
+    // The markers, oldest first; those older than the oldest frame go as the ring turns.
     const std::deque<Marker>& markers() const { return m_markers; }
 
 private:

@@ -9,8 +9,11 @@ std::vector<TrendColumns::Column> TrendColumns::thin(const PressureHistory& hist
     qint64 first = history.lowerBound(fromUs);
     for (int c = 0; c < columns; ++c) {
         const qint64 end = history.lowerBound(columnStart(fromUs, toUs, columns, c + 1));
-        if (end > first)
-            result[static_cast<std::size_t>(c)] = history.range(first, end);
+        if (end > first) {
+            const PressureHistory::Range range = history.range(first, end);
+            result[static_cast<std::size_t>(c)] =
+                Range{range.low, range.high, history.at(end - 1).psi};
+        }
         first = end;
     }
     return result;

@@ -12,7 +12,13 @@
 class TrendColumns
 {
 public:
-    using Column = std::optional<PressureHistory::Range>;
+    struct Range
+    {
+        int low = 0;
+        int high = 0;
+        int last = 0; // the column's latest frame, for the line through the columns
+    };
+    using Column = std::optional<Range>;
 
     static std::vector<Column> thin(const PressureHistory& history, qint64 fromUs, qint64 toUs,
                                     int columns);

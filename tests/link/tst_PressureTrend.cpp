@@ -56,7 +56,8 @@ private Q_SLOTS:
             if (samples.empty())
                 continue;
             const auto [low, high] = std::ranges::minmax(samples);
-            QCOMPARE(QPair(column->low, column->high), QPair(low, high));
+            QCOMPARE(std::tuple(column->low, column->high, column->last),
+                     std::tuple(low, high, samples.back()));
         }
         if (spikeAt >= 0) {
             const auto highest =
