@@ -55,6 +55,8 @@ FrmTrend::FrmTrend(PressureRecorder& recorder, std::function<TrendLevels()> leve
     connect(CmdRecord, &QPushButton::clicked, this, &FrmTrend::CmdRecord_Click);
     m_recordingNote = new QLabel(this);
     m_recordingNote->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // A long path must not widen the window: the label cuts it, its tooltip shows it whole.
+    m_recordingNote->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     for (QPushButton* button : {CmdPause, CmdLive, CmdRecord}) {
         button->setAutoDefault(false);
         buttons->addWidget(button);
@@ -110,4 +112,5 @@ void FrmTrend::showRecording()
     m_recordingNote->setText(
         file ? QStringLiteral("Recording to %1").arg(QDir::toNativeSeparators(file->path()))
              : QString());
+    m_recordingNote->setToolTip(m_recordingNote->text());
 }

@@ -159,6 +159,12 @@ void TrendChart::render(QPainter& painter, const QRect& area) const
             BandColor);
     }
 
+    // The pointer's line goes beneath the frames, so that it hides no spike.
+    if (m_cursorX && plot.contains(*m_cursorX, plot.center().y())) {
+        painter.setPen(QPen(Qt::gray, 1, Qt::DotLine));
+        painter.drawLine(*m_cursorX, plot.top(), *m_cursorX, plot.bottom());
+    }
+
     // The frames, one column each, and the line through the columns' latest frames.
     const int width = std::max(plot.width(), 1);
     const auto columns = TrendColumns::thin(m_recorder.history(), from, to, width);
@@ -171,7 +177,8 @@ void TrendChart::render(QPainter& painter, const QRect& area) const
             continue;
         const int x = plot.left() + c;
         painter.drawLine(x, yOf(plot, column->low), x, yOf(plot, column->high));
-        const QPointF last(x, yOf(plot, column->last));
+        // Through the middle of the column's pixel, where its range is drawn.
+        const QPointF last(x + 0.5, yOf(plot, column->last) + 0.5);
         if (line.elementCount() == 0)
             line.moveTo(last);
         else
@@ -238,8 +245,6 @@ void TrendChart::render(QPainter& painter, const QRect& area) const
 
     if (m_cursorX && plot.contains(*m_cursorX, plot.center().y())) {
         const int x = *m_cursorX;
-        painter.setPen(QPen(Qt::black, 1, Qt::DotLine));
-        painter.drawLine(x, plot.top(), x, plot.bottom());
         const auto& column = columns[static_cast<std::size_t>(x - plot.left())];
         const QString pressure =
             !column ? QStringLiteral("no frame")
