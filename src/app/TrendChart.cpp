@@ -95,7 +95,9 @@ std::pair<qint64, qint64> TrendChart::visibleRange() const
 {
     if (m_zoom)
         return *m_zoom;
-    const qint64 end = m_heldEnd.value_or(m_recorder.now());
+    // A column takes the frames from its start up to its end, not including it: the frame
+    // that arrived just now belongs in the last one.
+    const qint64 end = m_heldEnd.value_or(m_recorder.now() + 1);
     return {end - m_span, end};
 }
 
