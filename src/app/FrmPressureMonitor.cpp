@@ -7,6 +7,7 @@
 #include "ElidedLabel.h"
 #include "FrmCalibrationRecord.h"
 #include "FrmFileBrowse.h"
+#include "FrmTrend.h"
 #include "OutOfRangeRows.h"
 #include "ParamFileOperations.h"
 #include "ParameterSync.h"
@@ -22,10 +23,13 @@
 #include <QDir>
 #include <QGroupBox>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QShortcut>
 #include <QToolButton>
 
 #include <utility>
@@ -75,6 +79,8 @@ FrmPressureMonitor::FrmPressureMonitor(std::unique_ptr<SerialLink> port, Message
       m_log(log), m_activity(log)
 {
     m_cycle.setTrafficLog(log);
+    m_cycle.setPressureRecorder(&m_recorder);
+    m_recordMaxBytes = TrafficLog::DefaultMaxBytes;
     m_cycle.setPortNames(names);
     setWindowTitle(QString::fromLatin1(ApplicationTitle));
     setFont(compactFont(font()));
@@ -86,6 +92,8 @@ FrmPressureMonitor::FrmPressureMonitor(std::unique_ptr<SerialLink> port, Message
     for (QWidget* tipped : std::initializer_list<QWidget*>{CmdAutoSet, CmdDownload, GaugePressure})
         tipped->installEventFilter(this);
     updateTips();
+    auto* trendKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_T), this);
+    connect(trendKey, &QShortcut::activated, this, &FrmPressureMonitor::showTrend);
     // Started from the menu, the program has no terminal to say this on.
     if (m_log) {
         const auto noteLogFailure = [this, path = m_log->path()](const QString& why) {
@@ -106,6 +114,7 @@ FrmPressureMonitor::~FrmPressureMonitor()
     if (m_log)
         m_log->setFailureHandler({});
     delete m_fileBrowse;
+    delete m_trend;
 }
 
 void FrmPressureMonitor::createControls()
@@ -278,6 +287,15 @@ bool FrmPressureMonitor::eventFilter(QObject* watched, QEvent* event)
     // tells how things stand when it shows.
     if (event->type() == QEvent::ToolTip)
         updateTips();
+    // The big dial opens the trend of what it shows, by mouse and by keyboard.
+    const auto* key = dynamic_cast<QKeyEvent*>(event);
+    if (watched == GaugePressure &&
+        (event->type() == QEvent::MouseButtonDblClick ||
+         (event->type() == QEvent::KeyPress &&
+          (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)))) {
+        showTrend();
+        return true;
+    }
     return QWidget::eventFilter(watched, event);
 }
 
@@ -294,6 +312,9 @@ void FrmPressureMonitor::updateTips()
                                         .arg(GaugePressure->windowLow())
                                         .arg(GaugePressure->windowHigh())
                                   : QStringLiteral("Pressure window: none yet"));
+    GaugePressure->setToolTip(
+        GaugePressure->toolTip() +
+        QStringLiteral("\nDouble-click, Enter or Ctrl+T: the pressure trend"));
 }
 
 // --- CommView ---------------------------------------------------------------------------
@@ -492,6 +513,7 @@ void FrmPressureMonitor::CmdAutoSet_Click()
                         MessageButtons::Ok);
         return;
     }
+    m_recorder.addMarker(QStringLiteral("Auto Cal"));
     RefreshGrid();
     RefreshTripNeedles();
 }
@@ -575,6 +597,7 @@ void FrmPressureMonitor::runFileAction(const QString& path, const QString& chose
     } else if (done) {
         m_origin.fileRead(ModVars.ParamFileName, ModVars);
         m_activity.fileRead(ModVars.ParamFileName);
+        m_recorder.addMarker(QStringLiteral("File read"));
     }
     if (save)
         return;
@@ -582,6 +605,68 @@ void FrmPressureMonitor::runFileAction(const QString& path, const QString& chose
     // that was still minimised.
     RefreshGrid();
     RefreshTripNeedles();
+}
+
+void FrmPressureMonitor::placeBeside(QWidget& window) const
+{
+    // On the side with more room, narrowed to fit it where it can be, else over the right
+    // end of the screen.
+    constexpr int Gap = 8;
+    constexpr int Narrowest = 480;
+    const QRect screen = this->screen()->availableGeometry();
+    const QRect frame = frameGeometry();
+    const int rightRoom = screen.right() - frame.right() - Gap;
+    const int leftRoom = frame.left() - screen.left() - Gap;
+    const int room = std::max(rightRoom, leftRoom);
+    if (room >= Narrowest)
+        window.resize(std::min(window.width(), room), window.height());
+    const int width = window.width();
+    int left = screen.right() - width;
+    if (rightRoom >= width)
+        left = frame.right() + Gap;
+    else if (leftRoom >= width)
+        left = frame.left() - Gap - width;
+    window.move(std::max(left, screen.left()), frame.top());
+}
+
+FrmTrend* FrmPressureMonitor::trendWindow() const
+{
+    return m_trend;
+}
+
+void FrmPressureMonitor::showTrend()
+{
+    if (!m_trend) {
+        const auto levels = [this] {
+            const CommState& comm = m_cycle.state();
+            TrendLevels shown{ModVars.StaticTripSP, ModVars.CountTripSP, ModVars.DynamicTripSP, {}};
+            if (comm.MaxPressure > 0)
+                shown.window = {comm.MinPressure, comm.MaxPressure};
+            return shown;
+        };
+        m_trend = new FrmTrend(m_recorder, levels, [this](const QString& path, QString& error) {
+            return startRecording(path, error);
+        });
+        // Beside the main window, where it has no place of its own yet.
+        if (!m_trend->hasRememberedPlace())
+            placeBeside(*m_trend);
+    }
+    m_trend->show();
+    m_trend->raise();
+    m_trend->activateWindow();
+}
+
+bool FrmPressureMonitor::startRecording(const QString& path, QString& error)
+{
+    const int port = chosenPortNumber();
+    const bool started = m_recorder.startRecording(
+        path, m_recordMaxBytes,
+        QStringLiteral("%1 %2").arg(QCoreApplication::applicationName(),
+                                    QCoreApplication::applicationVersion()),
+        QStringLiteral("Comm Port %1 (%2)").arg(port).arg(m_portChoice->describe(port)), error);
+    if (m_trend)
+        m_trend->showRecording();
+    return started;
 }
 
 void FrmPressureMonitor::CmdExit_Click()

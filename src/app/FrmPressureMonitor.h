@@ -12,6 +12,7 @@
 #include "ModVars.h"
 #include "ParameterOrigin.h"
 #include "PortNames.h"
+#include "PressureRecorder.h"
 #include "SerialLink.h"
 
 #include <QPointer>
@@ -20,6 +21,7 @@
 #include <memory>
 
 class DialGauge;
+class FrmTrend;
 
 class PortChoice;
 
@@ -98,6 +100,14 @@ public:
     PortChoice& portChoice() const { return *m_portChoice; }
     const CalibrationRecord& record() const { return m_record; }
     FrmCalibrationRecord* recordWindow() const { return m_recordWindow; }
+    // Every live frame with its time, and the events among them.
+    PressureRecorder& pressureRecorder() { return m_recorder; }
+    // The trend window, once it has been opened.
+    FrmTrend* trendWindow() const;
+    // Records every live frame and event from now on into the file, with the program and
+    // the chosen port in its header; capped as the traffic log is.
+    bool startRecording(const QString& path, QString& error);
+    void setRecordingCap(qint64 maxBytes) { m_recordMaxBytes = maxBytes; }
 
 public Q_SLOTS:
     void CmdConnect_Click();
@@ -109,6 +119,8 @@ public Q_SLOTS:
     void CmdExit_Click();
     void CmdRecord_Click();
     void CmdReadBack_Click();
+    // Opens the trend window beside this one, or brings it to the front.
+    void showTrend();
     void SpdEEPROM_CellEdited();
     void GaugeStaticTrip_MouseUp();
     void GaugeCountTrip_MouseUp();
@@ -133,6 +145,8 @@ private:
     void runFileAction(const QString& path, const QString& chosenName);
     // A warning question, No the default: true when there is none or the answer is Yes.
     bool confirmed(const QString& question);
+    // Moves a window of the program beside this one, within the screen.
+    void placeBeside(QWidget& window) const;
     // The port number of the selected Comm Port option.
     int chosenPortNumber() const;
     void refreshRecord();
@@ -144,6 +158,9 @@ private:
     TrafficLog* m_log;
     ActivityLog m_activity;
     QPointer<FrmFileBrowse> m_fileBrowse;
+    PressureRecorder m_recorder;
+    QPointer<FrmTrend> m_trend;
+    qint64 m_recordMaxBytes;
     // After a read or save that did not succeed, the folder the dialog was in, so that the
     // user tries again from there.
     QString m_retryFolder;

@@ -69,6 +69,48 @@ int runSubcommand(int argc, char* argv[])
     return QCoreApplication::exec();
 }
 
+// The trend's options: open it at start, record from the start, the recording's cap.
+struct TrendOptions
+{
+    bool open = false;
+    QString recordPath;
+    qint64 recordMaxBytes = 100 * TrafficLog::Megabyte;
+};
+
+void addTrendOptions(QCommandLineParser& parser)
+{
+    parser.addOption(
+        {QStringLiteral("trend"), QStringLiteral("Open the pressure trend at start.")});
+    parser.addOption({QStringLiteral("record"),
+                      QStringLiteral("Record every pressure frame and event into the CSV file "
+                                     "from the start, as the trend's Record does."),
+                      QStringLiteral("file")});
+    parser.addOption({QStringLiteral("record-max-mb"),
+                      QStringLiteral("Start a recording afresh when it would pass N megabytes, "
+                                     "keeping the last as <file>.1 (default 100)."),
+                      QStringLiteral("N")});
+}
+
+std::optional<TrendOptions> trendOptions(const QCommandLineParser& parser, QString& error)
+{
+    TrendOptions options;
+    options.open = parser.isSet(QStringLiteral("trend"));
+    options.recordPath = parser.value(QStringLiteral("record"));
+    const QString max = QStringLiteral("record-max-mb");
+    if (parser.isSet(max)) {
+        bool ok = false;
+        const qint64 megabytes = parser.value(max).toLongLong(&ok);
+        if (!ok || megabytes < 1 || megabytes > TrafficLog::MostMegabytes) {
+            error = QStringLiteral("--record-max-mb takes a whole number from 1 to %1, not '%2'")
+                        .arg(TrafficLog::MostMegabytes)
+                        .arg(parser.value(max));
+            return std::nullopt;
+        }
+        options.recordMaxBytes = megabytes * TrafficLog::Megabyte;
+    }
+    return options;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -88,16 +130,18 @@ int main(int argc, char* argv[])
     const QCommandLineOption version = parser.addVersionOption();
     PortNames::addOptions(parser);
     TrafficLog::addOptions(parser);
+    addTrendOptions(parser);
     acceptQtOptions(parser);
 
     // Read before the window system is reached, so that these work without a display.
     const QStringList arguments = argumentList(argc, argv);
     QString error;
     std::optional<TrafficLog::Options> logOptions;
+    std::optional<TrendOptions> trend;
     if (!parser.parse(arguments))
         error = parser.errorText();
-    else
-        logOptions = TrafficLog::options(parser, error);
+    else if ((logOptions = TrafficLog::options(parser, error)))
+        trend = trendOptions(parser, error);
     const bool parsed = error.isEmpty();
     const bool helpAll = parsed && parser.isSet(QStringLiteral("help-all"));
     if (!parsed || helpAll || parser.isSet(help) || parser.isSet(version)) {
@@ -140,6 +184,12 @@ int main(int argc, char* argv[])
 
     QtMessageBoxes messages;
     FrmPressureMonitor window(std::move(port), messages, names, log.get());
+    window.setRecordingCap(trend->recordMaxBytes);
     window.show();
+    if (trend->open)
+        window.showTrend();
+    if (!trend->recordPath.isEmpty() && !window.startRecording(trend->recordPath, error))
+        std::fprintf(stderr, "vorta-cal: cannot record to %s (%s)\n", qPrintable(trend->recordPath),
+                     qPrintable(error));
     return QApplication::exec();
 }

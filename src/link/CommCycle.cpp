@@ -2,7 +2,9 @@
 
 #include "DeviceFrames.h"
 #include "DownloadStep.h"
+#include "FrameScanner.h"
 #include "ParameterTable.h"
+#include "PressureRecorder.h"
 #include "SerialError.h"
 #include "TrafficLog.h"
 #include "UploadStep.h"
@@ -114,6 +116,7 @@ void CommCycle::uploadTick()
             m_holdStatusUntil = m_clock() + ResultHeld;
         } else {
             logEvent(QStringLiteral("Upload end, live stream"));
+            mark(QStringLiteral("Upload done"));
             m_view.uploadFinished(m_device);
             m_view.setStatus(QStringLiteral("Waiting for data"));
         }
@@ -149,6 +152,7 @@ void CommCycle::downloadTick()
         m_comm.CommAction = CommPhase::Live;
         m_view.setDownloadEnabled(true);
         logEvent(QStringLiteral("Download end"));
+        mark(QStringLiteral("Download done"));
         return;
     }
     if (result == DownloadResult::Advanced) {
@@ -174,17 +178,24 @@ void CommCycle::livePass()
     const QByteArray batch = m_port.input();
 
     int shown = 0;
-    const std::vector<std::uint8_t> pressures = ScanPressureFrames(batch, waiting);
-    for (const std::uint8_t received : pressures) {
-        const auto pressure =
-            static_cast<std::int16_t>(std::min<int>(received, HighestTripPressure));
-        shown = pressure;
-        m_comm.MaxPressure = std::max(m_comm.MaxPressure, pressure);
-        m_comm.MinPressure = std::min(m_comm.MinPressure, pressure);
-    }
+    std::vector<PressureRecorder::Frame> frames;
+    const auto* start = reinterpret_cast<const std::uint8_t*>(batch.constData());
+    FrameScanner::scan(batch, waiting, DeviceFrames::PressureFrameLength,
+                       DeviceFrames::PressureCommand, [&](const std::uint8_t* frame) {
+                           const auto pressure = static_cast<std::int16_t>(
+                               std::min<int>(frame[3], HighestTripPressure));
+                           shown = pressure;
+                           m_comm.MaxPressure = std::max(m_comm.MaxPressure, pressure);
+                           m_comm.MinPressure = std::min(m_comm.MinPressure, pressure);
+                           const auto end =
+                               static_cast<int>(frame - start) + DeviceFrames::PressureFrameLength;
+                           frames.push_back({pressure, end});
+                       });
+    if (m_recorder && !frames.empty())
+        m_recorder->addBatch(frames, std::min(waiting, static_cast<int>(batch.size())));
     // The status shows the batch's last valid frame, once "Download Complete" has had its
     // time; a batch without one leaves it as it was, while the needle drops to zero.
-    if (!pressures.empty()) {
+    if (!frames.empty()) {
         noteAnswer();
         if (m_holdStatusUntil && m_clock() >= *m_holdStatusUntil)
             m_holdStatusUntil.reset();
@@ -203,6 +214,7 @@ void CommCycle::errorPath(const QString& cause)
         m_log->error(QStringLiteral("Comm Port Error shown: %1").arg(cause));
     TmrComm.stop();
     stopped();
+    mark(QStringLiteral("Error"));
     m_messages.showDetailed(QStringLiteral("A Comm Port Error Has Occured"), cause,
                             MessageIcon::Warning, MessageButtons::Ok);
     m_view.setConnectControlsEnabled(true);
@@ -276,10 +288,17 @@ void CommCycle::logEvent(const QString& text)
         m_log->event(text);
 }
 
+void CommCycle::mark(const QString& label)
+{
+    if (m_recorder)
+        m_recorder->addMarker(label);
+}
+
 void CommCycle::connect(int portNumber)
 {
     logEvent(QStringLiteral("Connect Comm Port %1").arg(portNumber));
     m_readingBack = false;
+    mark(QStringLiteral("Connect"));
     m_comm.CommAction = CommPhase::Upload;
     m_comm.CommCount = 0;
     m_comm.MaxPressure = 0;
@@ -336,6 +355,7 @@ void CommCycle::startDownload(int portNumber)
 {
     logEvent(QStringLiteral("Download start Comm Port %1").arg(portNumber));
     m_readingBack = false;
+    mark(QStringLiteral("Download"));
     m_sent = m_set;
     m_rowSent = false;
     m_holdStatusUntil.reset();

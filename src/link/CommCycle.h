@@ -13,6 +13,7 @@
 #include <functional>
 #include <optional>
 
+class PressureRecorder;
 class TrafficLog;
 
 // The communication cycle: every exchange with the device runs here, one unit of work per
@@ -67,6 +68,10 @@ public:
     // Where Connect, Disconnect, the start and end of a transfer and every error shown are
     // recorded; none by default.
     void setTrafficLog(TrafficLog* log) { m_log = log; }
+    // Where every live frame goes with its place in its batch, and the events worth a mark
+    // on the trend (Connect, the upload's end, a download's start and end, an error); none
+    // by default.
+    void setPressureRecorder(PressureRecorder* recorder) { m_recorder = recorder; }
     // Which device each Comm Port stands for, named when the device stays silent.
     void setPortNames(const PortNames& names) { m_names = names; }
     // The time the silence and the hold of "Download Complete" are measured in; a steady
@@ -83,6 +88,7 @@ private:
     // The cause goes under the message, so the user learns which device failed and why.
     void errorPath(const QString& cause);
     void logEvent(const QString& text);
+    void mark(const QString& label);
     void closePort();
     // Closes a port open on another number, then gives the port the new one.
     void takePort(int portNumber);
@@ -118,6 +124,7 @@ private:
     bool m_readingBack = false;
     ParameterSet m_readBack;
     TrafficLog* m_log = nullptr;
+    PressureRecorder* m_recorder = nullptr;
     PortNames m_names;
     Clock m_clock;
     qint64 m_lastAnswer = 0;

@@ -5,11 +5,13 @@
 #include "FakeSerialLink.h"
 #include "FrmFileBrowse.h"
 #include "FrmPressureMonitor.h"
+#include "FrmTrend.h"
 #include "ParamFileFormat.h"
 #include "PathRules.h"
 #include "RecordingMessageBoxes.h"
 #include "SpreadGrid.h"
 #include "TestSupport.h"
+#include "TrendColumns.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -24,6 +26,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
@@ -181,6 +184,46 @@ class TestFrmPressureMonitor : public QObject
     }
 
 private Q_SLOTS:
+    // The trend window keeps its place in the test's own settings.
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+
+    // The big dial opens the trend, which follows the stream and draws the static trip
+    // where the grid has just put it.
+    void trend_opensFromTheDial_followsTheStream_movesATripLine()
+    {
+        FrmPressureMonitor& w = *m_window;
+        connectAndUpload();
+        QTest::mouseDClick(w.GaugePressure, Qt::LeftButton);
+        QVERIFY(w.trendWindow() && w.trendWindow()->isVisible());
+        m_port->feed(BuildPressureFrame(30) + BuildPressureFrame(75));
+        w.commCycle().tick();
+        const TrendChart& chart = w.trendWindow()->chart();
+        const auto [from, to] = chart.visibleRange();
+        const auto columns = TrendColumns::thin(w.pressureRecorder().history(), from, to, 100);
+        const auto shown = std::ranges::find_if(columns.rbegin(), columns.rend(),
+                                                [](const auto& c) { return c.has_value(); });
+        QVERIFY(shown != columns.rend());
+        QCOMPARE(std::pair((*shown)->high, (*shown)->last), std::pair(75, 75));
+
+        // The rows of the picture's middle column drawn in the static trip's colour.
+        const auto staticTripRows = [&chart] {
+            const QImage picture = chart.picture({400, 200});
+            QList<int> rows;
+            for (int y = 0; y < picture.height(); ++y) {
+                if (picture.pixelColor(200, y) == QColor(200, 30, 30))
+                    rows.append(y);
+            }
+            return rows;
+        };
+        QVERIFY(w.SpdEEPROM->enterText(4, u"37"_s));
+        const QList<int> low = staticTripRows();
+        QVERIFY(w.SpdEEPROM->enterText(4, u"80"_s));
+        const QList<int> high = staticTripRows();
+        QVERIFY(!low.isEmpty() && !high.isEmpty());
+        QVERIFY2(high.last() < low.first(),
+                 qPrintable(u"%1 %2"_s.arg(high.last()).arg(low.first())));
+    }
+
     void init()
     {
         m_tree = std::make_unique<QTemporaryDir>();

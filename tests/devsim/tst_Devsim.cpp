@@ -1,5 +1,6 @@
 #include "DeviceFrames.h"
 #include "DeviceProtocol.h"
+#include "PressureReplay.h"
 #include "SimOptions.h"
 #include "TestSupport.h"
 
@@ -52,6 +53,54 @@ private Q_SLOTS:
         QCOMPARE(memory.value(Parameter::StaticTripSP), stored);
         const QByteArray live = protocol.pressureFrame(57);
         QCOMPARE(int(ScanPressureFrames(live, int(live.size())).size()), liveFrames);
+    }
+
+    // A replay gives the recording's pressures in order, each when its time has come at
+    // the chosen speed, and starts over at the end unless it plays once.
+    void replay_givesTheRecordedPressuresInOrderAtTheirPace_data()
+    {
+        QTest::addColumn<double>("speed");
+        QTest::addColumn<bool>("once");
+        QTest::newRow("recorded pace, over and over") << 1.0 << false;
+        QTest::newRow("twice as fast, once") << 2.0 << true;
+    }
+    void replay_givesTheRecordedPressuresInOrderAtTheirPace()
+    {
+        QFETCH(double, speed);
+        QFETCH(bool, once);
+        QString error;
+        const auto recording = PressureRecording::read("# field\ntime,psi,event\n"
+                                                       "2026-12-07T19:00:00.000Z,,Connect\n"
+                                                       "2026-12-07T19:00:00.100Z,20,\n"
+                                                       "2026-12-07T19:00:00.100Z,99,\n"
+                                                       "2026-12-07T19:00:00.300Z,255,Auto Cal\n",
+                                                       error);
+        QVERIFY2(recording, qPrintable(error));
+        auto replay = PressureReplay::fromRecording(*recording, speed, once, error);
+        QVERIFY(replay);
+        QList<int> played;
+        // Every millisecond of two rounds, noting the time of each frame.
+        QList<int> at;
+        for (int ms = 0; ms <= 1000; ++ms) {
+            while (const auto psi = replay->next(ms / 1000.0)) {
+                played.append(*psi);
+                at.append(ms);
+            }
+        }
+        const int round = int(std::ceil((200 + 0.868) / speed));
+        QList<int> expected{20, 99, 255};
+        QList<int> times{0, 0, int(std::ceil(200 / speed))};
+        for (int start = round; !once && start <= 1000; start += round) {
+            expected += {20, 99};
+            times += {start, start};
+            if (start + 200 / speed <= 1000) {
+                expected += 255;
+                times += int(std::ceil(start + 200 / speed));
+            }
+        }
+        QCOMPARE(played, expected);
+        QCOMPARE(at, times);
+        QCOMPARE(replay->finished(), once);
     }
 };
 

@@ -31,10 +31,10 @@ std::mt19937 seeded(const std::optional<std::uint32_t>& seed)
 
 } // namespace
 
-DeviceSimulator::DeviceSimulator(const SimOptions& options)
+DeviceSimulator::DeviceSimulator(const SimOptions& options, std::optional<PressureReplay> replay)
     : m_options(options), m_random(seeded(options.seed)), m_memory(options.values),
       m_protocol(m_memory, options.faults, m_random), m_profile(options.pressure),
-      m_noise(options.faults.noiseRate)
+      m_replay(std::move(replay)), m_noise(options.faults.noiseRate)
 {}
 
 DeviceSimulator::~DeviceSimulator()
@@ -221,6 +221,20 @@ void DeviceSimulator::queueNoise()
 
 void DeviceSimulator::streamPressure(Clock::time_point now)
 {
+    if (m_replay) {
+        // The replay starts when the line first carries the live stream, and runs on across
+        // later changes of speed.
+        if (!m_replayStart)
+            m_replayStart = now;
+        const double played = std::chrono::duration<double>(now - *m_replayStart).count();
+        while (m_outgoing.size() + DeviceFrames::PressureFrameLength <= m_line.allowance()) {
+            const std::optional<std::uint8_t> psi = m_replay->next(played);
+            if (!psi)
+                break;
+            m_outgoing += m_protocol.pressureFrame(*psi);
+        }
+        return;
+    }
     const double seconds = std::chrono::duration<double>(now - m_start).count();
     while (m_outgoing.size() + DeviceFrames::PressureFrameLength <= m_line.allowance())
         m_outgoing += m_protocol.pressureFrame(m_profile.sample(seconds, m_random));

@@ -4,6 +4,7 @@
 #include "DeviceProtocol.h"
 #include "LinePacer.h"
 #include "PressureProfile.h"
+#include "PressureReplay.h"
 #include "PtyDevice.h"
 #include "SimOptions.h"
 #include "TrafficLog.h"
@@ -13,6 +14,7 @@
 
 #include <chrono>
 #include <memory>
+#include <optional>
 #include <random>
 
 // The simulated device's main loop: one thread polling the master of its pseudo-terminal
@@ -22,7 +24,9 @@
 class DeviceSimulator
 {
 public:
-    explicit DeviceSimulator(const SimOptions& options);
+    // A replay, where there is one, streams in place of the press strokes.
+    explicit DeviceSimulator(const SimOptions& options,
+                             std::optional<PressureReplay> replay = std::nullopt);
     ~DeviceSimulator();
     DeviceSimulator(const DeviceSimulator&) = delete;
     DeviceSimulator& operator=(const DeviceSimulator&) = delete;
@@ -61,6 +65,8 @@ private:
     DeviceMemory m_memory;
     DeviceProtocol m_protocol;
     PressureProfile m_profile;
+    std::optional<PressureReplay> m_replay;
+    std::optional<Clock::time_point> m_replayStart;
     PtyDevice m_pty;
     LinePacer m_line;
     LinePacer m_noise;

@@ -55,6 +55,14 @@ const std::vector<OptionGroup>& optionGroups()
               "Write every pressure frame on its own as the line  "
               "finishes the one before (1152 writes a second),  "
               "instead of all the frames of a 5 ms turn at once."},
+             {"replay", "FILE",
+              "Stream the pressures of a recording (the CSV file of  "
+              "vorta-cal's trend: time,psi,event) at the recorded  "
+              "pace, in place of the press strokes, from the moment  "
+              "the line first enters 57600 baud, and from its start  "
+              "again at its end."},
+             {"replay-speed", "X", "Replay X times as fast (0.01..100, default 1)."},
+             {"replay-once", "", "Stop streaming at the recording's end instead."},
          }},
         {"Faults",
          {
@@ -237,6 +245,11 @@ std::optional<SimOptions> SimOptions::parse(const QStringList& arguments, QStrin
     double hangupAfter = 0.0;
     double seed = 0.0;
     double logMegabytes = double(options.logMaxBytes) / TrafficLog::Megabyte;
+    options.replayPath = parser.value(QStringLiteral("replay"));
+    if (parser.isSet(QStringLiteral("replay")) && options.replayPath.isEmpty()) {
+        error = QStringLiteral("--replay takes a file name");
+        return std::nullopt;
+    }
     const NumberOption numbers[] = {
         {"base", 0, 255, &options.pressure.base},
         {"peak", 0, 255, &options.pressure.peak},
@@ -249,6 +262,7 @@ std::optional<SimOptions> SimOptions::parse(const QStringList& arguments, QStrin
         {"hangup-after", 0.01, 86400, &hangupAfter},
         {"seed", 0, 4294967295.0, &seed},
         {"log-max-mb", 1, double(TrafficLog::MostMegabytes), &logMegabytes},
+        {"replay-speed", 0.01, 100, &options.replaySpeed},
     };
     for (const NumberOption& option : numbers) {
         if (!parser.isSet(QLatin1String(option.name)))
@@ -289,6 +303,13 @@ std::optional<SimOptions> SimOptions::parse(const QStringList& arguments, QStrin
     }
     options.faults.silent = parser.isSet(QStringLiteral("silent"));
     options.frameByFrame = parser.isSet(QStringLiteral("frame-by-frame"));
+    options.replayOnce = parser.isSet(QStringLiteral("replay-once"));
+    for (const char* name : {"replay-speed", "replay-once"}) {
+        if (parser.isSet(QLatin1String(name)) && options.replayPath.isEmpty()) {
+            error = QStringLiteral("%1 needs --replay FILE").arg(dashed(name));
+            return std::nullopt;
+        }
+    }
     return options;
 }
 
@@ -326,6 +347,6 @@ QString SimOptions::helpText()
         "\n"
         "Exit status: 0 after SIGINT, SIGTERM or --hangup-after; 1 when the\n"
         "pseudo-terminal or the dump file fails; 2 for a bad option or an unreadable\n"
-        "--load file.\n");
+        "--load or --replay file.\n");
     return text;
 }

@@ -23,6 +23,9 @@ struct SimOptions
     // a UART that hands each frame over on its own does; by default a turn writes what the
     // line carried since the last one.
     bool frameByFrame = false;
+    QString replayPath; // a pressure recording streamed in place of the strokes
+    double replaySpeed = 1.0;
+    bool replayOnce = false;
     FaultSettings faults;
     std::optional<std::uint32_t> seed;
     QString logPath; // the traffic log, from the device's side

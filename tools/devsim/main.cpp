@@ -1,6 +1,8 @@
 #include "DeviceSimulator.h"
 #include "SimOptions.h"
 
+#include <QFile>
+
 #include <cstdio>
 
 int main(int argc, char* argv[])
@@ -28,5 +30,21 @@ int main(int argc, char* argv[])
         }
         options->values = *values;
     }
-    return DeviceSimulator(*options).run();
+    // A recording that cannot be replayed is told before the line opens.
+    std::optional<PressureReplay> replay;
+    if (!options->replayPath.isEmpty()) {
+        QFile file(options->replayPath);
+        std::optional<PressureRecording> recording;
+        if (!file.open(QIODevice::ReadOnly))
+            error = file.errorString();
+        else if ((recording = PressureRecording::read(file.readAll(), error)))
+            replay = PressureReplay::fromRecording(*recording, options->replaySpeed,
+                                                   options->replayOnce, error);
+        if (!replay) {
+            std::fprintf(stderr, "vorta-devsim: --replay %s: %s\n", qPrintable(options->replayPath),
+                         qPrintable(error));
+            return 2;
+        }
+    }
+    return DeviceSimulator(*options, std::move(replay)).run();
 }
