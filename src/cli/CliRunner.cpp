@@ -5,6 +5,7 @@
 #include "ParameterFiles.h"
 
 #include <QDateTime>
+#include <QFileInfo>
 
 #include <algorithm>
 
@@ -257,10 +258,11 @@ void CliRunner::writeReport(const DeviceSession& session, DeviceOutcome& outcome
     record.press = m_request.press;
     record.location = m_request.location;
     record.technician = m_request.technician;
+    // A sheet is read away from the folder the script ran in.
     if (m_request.command == CliCommand::Write)
-        record.fileUsed(m_request.file, false);
+        record.fileUsed(QFileInfo(m_request.file).absoluteFilePath(), false);
     else if (!outcome.file.isEmpty())
-        record.fileUsed(outcome.file, true);
+        record.fileUsed(QFileInfo(outcome.file).absoluteFilePath(), true);
     const QString path =
         QString(m_request.report)
             .replace(QLatin1String(PortPlaceholder), CommandLine::portFileName(outcome.port));
