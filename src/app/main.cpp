@@ -1,3 +1,4 @@
+#include "CalibrationReport.h"
 #include "CliRunner.h"
 #include "CommandLine.h"
 #include "ExitCode.h"
@@ -12,6 +13,8 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDateTime>
+#include <QGuiApplication>
 #include <QSettings>
 
 #include <cstdio>
@@ -46,23 +49,55 @@ QStringList argumentList(int argc, char* argv[])
     return arguments;
 }
 
+QtMessageHandler qtMessages = nullptr;
+
+// A script run from cron has no session's runtime folder; the offscreen platform needs none,
+// and a warning about it would read as the command's own error.
+void withoutRuntimeDirWarning(QtMsgType type, const QMessageLogContext& context,
+                              const QString& message)
+{
+    if (!message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR")))
+        qtMessages(type, context, message);
+}
+
+bool writeReport(const CalibrationRecord& record, const QString& path, QString& error)
+{
+    const CalibrationReport report(record, QDateTime::currentDateTime());
+    return report.savePdf(path, &error);
+}
+
 // A subcommand runs without a window and without a display.
 int runSubcommand(int argc, char* argv[])
 {
-    const QCoreApplication core(argc, argv);
-    QString error;
-    const std::optional<CliRequest> request = CommandLine::parse(argumentList(argc, argv), error);
-    if (!request) {
-        std::fprintf(stderr, "vorta-cal %s: %s\nTry 'vorta-cal %s --help' for the options.\n",
-                     argv[1], qPrintable(error), argv[1]);
-        return ExitUsage;
+    std::optional<CliRequest> request;
+    {
+        const QCoreApplication parsing(argc, argv);
+        QString error;
+        request = CommandLine::parse(argumentList(argc, argv), error);
+        if (!request) {
+            std::fprintf(stderr, "vorta-cal %s: %s\nTry 'vorta-cal %s --help' for the options.\n",
+                         argv[1], qPrintable(error), argv[1]);
+            return ExitUsage;
+        }
+        if (!request->helpText.isEmpty()) {
+            std::fputs(qPrintable(request->helpText), stdout);
+            return ExitDone;
+        }
     }
-    if (!request->helpText.isEmpty()) {
-        std::fputs(qPrintable(request->helpText), stdout);
-        return ExitDone;
+    // The report is drawn with fonts, which only a GUI application has; its offscreen
+    // platform needs no display, and without a report the program loads none.
+    std::unique_ptr<QCoreApplication> app;
+    if (request->report.isEmpty()) {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    } else {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        qtMessages = qInstallMessageHandler(withoutRuntimeDirWarning);
+        app = std::make_unique<QGuiApplication>(argc, argv);
+        qInstallMessageHandler(qtMessages);
     }
     CliRunner runner(*request, &PortLink::create,
                      QStringLiteral("vorta-cal %1").arg(VORTA_VERSION));
+    runner.setReportWriter(&writeReport);
     const InterruptNotifier interrupts([&runner] { runner.interrupt(); });
     runner.setOnFinished([](int code) { QCoreApplication::exit(code); });
     runner.start();

@@ -23,6 +23,12 @@ struct CliRequest
     QStringList sides;
     // read -o; with several ports it holds PortPlaceholder.
     QString output;
+    // --report: the calibration report's PDF; with several ports it holds PortPlaceholder.
+    QString report;
+    // What the report says of the press and who calibrated it.
+    QString press;
+    QString location;
+    QString technician;
     bool dryRun = false;
     bool noVerify = false;
     // watch --seconds; 0 runs until interrupted.

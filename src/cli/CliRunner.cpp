@@ -5,6 +5,7 @@
 #include "ParameterFiles.h"
 
 #include <QDateTime>
+#include <QFileInfo>
 
 #include <algorithm>
 
@@ -70,7 +71,7 @@ void CliRunner::start()
         if (m_request.command == CliCommand::Watch)
             session->startWatch();
         else if (m_request.command == CliCommand::Write && !m_request.dryRun)
-            session->startWrite(*m_fileValues, !m_request.noVerify);
+            session->startWrite(*m_fileValues, !m_request.noVerify, !m_request.report.isEmpty());
         else
             session->startRead();
     }
@@ -145,8 +146,11 @@ void CliRunner::complete()
     if (m_request.command == CliCommand::Diff) {
         report(diffOutcome());
     } else {
-        for (const auto& session : m_sessions)
-            report(outcomeOf(*session));
+        for (const auto& session : m_sessions) {
+            DeviceOutcome outcome = outcomeOf(*session);
+            writeReport(*session, outcome);
+            report(outcome);
+        }
     }
     if (m_log)
         m_log->flush();
@@ -246,6 +250,33 @@ DeviceOutcome CliRunner::diffOutcome()
     return outcome;
 }
 
+void CliRunner::writeReport(const DeviceSession& session, DeviceOutcome& outcome)
+{
+    if (m_request.report.isEmpty() || !session.record().asFoundTime())
+        return;
+    CalibrationRecord record = session.record();
+    record.press = m_request.press;
+    record.location = m_request.location;
+    record.technician = m_request.technician;
+    // A sheet is read away from the folder the script ran in.
+    if (m_request.command == CliCommand::Write)
+        record.fileUsed(QFileInfo(m_request.file).absoluteFilePath(), false);
+    else if (!outcome.file.isEmpty())
+        record.fileUsed(QFileInfo(outcome.file).absoluteFilePath(), true);
+    const QString path =
+        QString(m_request.report)
+            .replace(QLatin1String(PortPlaceholder), CommandLine::portFileName(outcome.port));
+    QString error = QStringLiteral("no report can be drawn here");
+    if (m_writeReport && m_writeReport(record, path, error)) {
+        outcome.report = path;
+        return;
+    }
+    const QString reason = QStringLiteral("cannot write the report %1: %2").arg(path, error);
+    outcome.error =
+        outcome.error.isEmpty() ? reason : outcome.error + QStringLiteral("; ") + reason;
+    outcome.exitCode = std::max(outcome.exitCode, ExitFileFailed);
+}
+
 void CliRunner::report(const DeviceOutcome& outcome)
 {
     m_exitCode = std::max(m_exitCode, int(outcome.exitCode));
@@ -255,9 +286,11 @@ void CliRunner::report(const DeviceOutcome& outcome)
             std::fputs(OutcomePrinter::json(outcome).constData(), m_out);
         std::fflush(m_out);
     }
+    // A device that did its work and only its report failed still shows what it did.
+    const bool didItsWork = outcome.outcome != QLatin1String("failed");
     if (failed)
         writeLine(m_err, outcome.port + QStringLiteral(": ") + outcome.error);
-    else if (!m_request.json && !m_request.quiet)
+    if (didItsWork && !m_request.json && !m_request.quiet)
         std::fputs(OutcomePrinter::human(outcome).toLocal8Bit().constData(), m_out);
     std::fflush(m_out);
 }

@@ -24,6 +24,10 @@ class CliRunner
 public:
     // Makes the line for a device; the one place where a device name becomes a line.
     using LinkFactory = std::function<std::unique_ptr<SerialLink>(const PortNames&)>;
+    // Writes a device's calibration report to path, whole or not at all; false with the
+    // reason in error. The report is drawn by a front end that has fonts.
+    using ReportWriter =
+        std::function<bool(const CalibrationRecord&, const QString& path, QString& error)>;
 
     CliRunner(CliRequest request, LinkFactory makeLink, QString program, std::FILE* out = stdout,
               std::FILE* err = stderr);
@@ -35,6 +39,9 @@ public:
     void interrupt();
     // Told the exit code once everything has been reported, always from the event loop.
     void setOnFinished(std::function<void(int)> handler) { m_onFinished = std::move(handler); }
+
+    // Needed for --report; without one a report cannot be written.
+    void setReportWriter(ReportWriter writer) { m_writeReport = std::move(writer); }
 
     TerminalProgress& progress() { return m_progress; }
 
@@ -53,6 +60,8 @@ private:
     void complete();
     DeviceOutcome outcomeOf(const DeviceSession& session);
     DeviceOutcome diffOutcome();
+    // Once the device's values as found were read, also after a failure later on.
+    void writeReport(const DeviceSession& session, DeviceOutcome& outcome);
     void report(const DeviceOutcome& outcome);
     void printWatchLine();
     // Ends with the code, after what was started has been reported.
@@ -61,6 +70,7 @@ private:
 
     CliRequest m_request;
     LinkFactory m_makeLink;
+    ReportWriter m_writeReport;
     QString m_program;
     std::FILE* m_out;
     std::FILE* m_err;

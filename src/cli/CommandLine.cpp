@@ -10,6 +10,7 @@
 
 #include <array>
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -31,12 +32,28 @@ QCommandLineOption option(const QStringList& names, const char* description,
     return made;
 }
 
+void addReportOptions(QCommandLineParser& parser)
+{
+    parser.addOption(option({QStringLiteral("report")},
+                            "Write the calibration report as a PDF: the values as found, as left "
+                            "and the change; with several ports PDF holds {port}.",
+                            "PDF"));
+    parser.addOption(option({QStringLiteral("press")},
+                            "The press the report is for, by name or number (with --report).",
+                            "TEXT"));
+    parser.addOption(
+        option({QStringLiteral("location")}, "Where the press stands (with --report).", "TEXT"));
+    parser.addOption(option({QStringLiteral("technician")},
+                            "Who calibrates, for the report (with --report).", "TEXT"));
+}
+
 void addReadOptions(QCommandLineParser& parser)
 {
     parser.addOption(option({QStringLiteral("o"), QStringLiteral("output")},
                             "Write the values to a parameter file; with several ports FILE holds "
                             "{port}, replaced by each device's name.",
                             "FILE"));
+    addReportOptions(parser);
 }
 
 void addWriteOptions(QCommandLineParser& parser)
@@ -45,6 +62,7 @@ void addWriteOptions(QCommandLineParser& parser)
                             "Only read each device and show what the write would change."));
     parser.addOption(
         option({QStringLiteral("no-verify")}, "Do not read the values back after writing them."));
+    addReportOptions(parser);
 }
 
 void addNoOptions(QCommandLineParser&) {}
@@ -55,10 +73,12 @@ void addWatchOptions(QCommandLineParser& parser)
 }
 
 const std::array<Subcommand, 5> Subcommands{{
-    {"read", CliCommand::Read, "read PORT... [-o FILE]",
+    {"read", CliCommand::Read,
+     "read PORT... [-o FILE] [--report PDF --press TEXT --technician TEXT]",
      "Reads the nine values of each device and shows them or writes them to a parameter file.",
      addReadOptions},
-    {"write", CliCommand::Write, "write FILE PORT... [--dry-run] [--no-verify]",
+    {"write", CliCommand::Write,
+     "write FILE PORT... [--dry-run] [--no-verify] [--report PDF --press TEXT --technician TEXT]",
      "Writes the values of a parameter file into each device and reads them back.",
      addWriteOptions},
     {"verify", CliCommand::Verify, "verify FILE PORT...",
@@ -96,6 +116,24 @@ QString subcommandHelp(const Subcommand& subcommand, const QCommandLineParser& p
     return text + QLatin1Char('\n') + QLatin1String(ExitCodesText);
 }
 
+// A report names the press and the technician, and one file serves one device.
+bool checkReport(const CliRequest& request, qsizetype ports, QString& error)
+{
+    if (request.report.isEmpty()) {
+        if (!request.press.isEmpty() || !request.location.isEmpty() ||
+            !request.technician.isEmpty())
+            error = QStringLiteral("--press, --location and --technician go with --report");
+    } else if (request.press.trimmed().isEmpty() || request.technician.trimmed().isEmpty()) {
+        error = QStringLiteral("--report needs --press and --technician");
+    } else if (request.dryRun) {
+        error = QStringLiteral("--dry-run writes nothing to report on; read --report reports "
+                               "what the device holds");
+    } else if (ports > 1 && !request.report.contains(QLatin1String(PortPlaceholder))) {
+        error = QStringLiteral("with several ports the report PDF must contain {port}");
+    }
+    return error.isEmpty();
+}
+
 bool checkOperands(const CliRequest& request, const QStringList& operands, QString& error)
 {
     const auto need = [&](bool ok, const char* what) {
@@ -109,8 +147,11 @@ bool checkOperands(const CliRequest& request, const QStringList& operands, QStri
             return false;
         return need(request.output.isEmpty() || operands.size() == 1 ||
                         request.output.contains(QLatin1String(PortPlaceholder)),
-                    "with several ports the output FILE must contain {port}");
+                    "with several ports the output FILE must contain {port}") &&
+               checkReport(request, operands.size(), error);
     case CliCommand::Write:
+        return need(operands.size() >= 2, "FILE and at least one PORT are needed") &&
+               checkReport(request, operands.size() - 1, error);
     case CliCommand::Verify:
         return need(operands.size() >= 2, "FILE and at least one PORT are needed");
     case CliCommand::Diff:
@@ -178,6 +219,11 @@ std::optional<CliRequest> CommandLine::parse(const QStringList& arguments, QStri
     const QStringList names = parser.optionNames();
     if (names.contains(QStringLiteral("o")) || names.contains(QStringLiteral("output")))
         request.output = parser.value(QStringLiteral("output"));
+    for (const auto& [name, field] :
+         {std::pair{"report", &request.report}, std::pair{"press", &request.press},
+          std::pair{"location", &request.location}, std::pair{"technician", &request.technician}})
+        if (names.contains(QLatin1String(name)))
+            *field = parser.value(QLatin1String(name));
     request.dryRun = names.contains(QStringLiteral("dry-run"));
     request.noVerify = names.contains(QStringLiteral("no-verify"));
     if (names.contains(QStringLiteral("seconds"))) {

@@ -23,6 +23,8 @@ struct DeviceOutcome
     ExitCode exitCode = ExitDone;
     // The file written by read -o.
     QString file;
+    // The calibration report written by --report.
+    QString report;
     // Rows acknowledged by a write, when one ran.
     std::optional<int> rowsWritten;
     // The live stream of watch: last pressure and the window, once a frame came.

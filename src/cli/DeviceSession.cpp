@@ -5,6 +5,9 @@
 #include "ParameterTable.h"
 #include "SerialError.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 namespace {
 
 // How often the session looks whether the device has been silent too long.
@@ -36,6 +39,20 @@ std::int64_t largestCarried(Parameter parameter)
     return (std::int64_t{1} << (8 * parameterInfo(parameter).device.dataBytes)) - 1;
 }
 
+// The name that stays with an adapter wherever it is plugged in, when the system gives one;
+// the device it stands for when that was the name given.
+QString stableName(const QString& device)
+{
+    const QString target = QFileInfo(device).canonicalFilePath();
+    if (device.startsWith(QLatin1String("/dev/serial/")))
+        return target.isEmpty() ? device : target;
+    const QDir byId(QStringLiteral("/dev/serial/by-id"));
+    for (const QFileInfo& link : byId.entryInfoList(QDir::System | QDir::Files))
+        if (!target.isEmpty() && link.canonicalFilePath() == target)
+            return link.filePath();
+    return QStringLiteral("no stable name");
+}
+
 } // namespace
 
 DeviceSession::DeviceSession(const QString& device, std::unique_ptr<SerialLink> link,
@@ -45,6 +62,7 @@ DeviceSession::DeviceSession(const QString& device, std::unique_ptr<SerialLink> 
       m_cycle(*m_link, m_set, *this, *this)
 {
     m_names.setOverride(SessionPort, device);
+    m_record.connected(device, stableName(device));
     m_cycle.setPortNames(m_names);
     m_cycle.setTrafficLog(m_log.get());
     m_watchdog.setInterval(WatchdogInterval);
@@ -78,7 +96,7 @@ void DeviceSession::startWatch()
     connectNow();
 }
 
-void DeviceSession::startWrite(const ParameterSet& values, bool readBack)
+void DeviceSession::startWrite(const ParameterSet& values, bool readBack, bool readFirst)
 {
     m_readBack = readBack;
     for (const ParameterInfo& info : parameterTable()) {
@@ -92,8 +110,12 @@ void DeviceSession::startWrite(const ParameterSet& values, bool readBack)
             return;
         }
     }
-    m_set = values;
-    begin(Stage::Writing);
+    if (readFirst) {
+        m_writeAfterRead = values;
+        begin(Stage::Reading);
+        connectNow();
+        return;
+    }
     // The download sends its first row once bytes wait on the line, as the window's does from
     // the live stream; at the stream's speed the device sends them at once.
     try {
@@ -101,9 +123,18 @@ void DeviceSession::startWrite(const ParameterSet& values, bool readBack)
         m_link->setSettings(QString::fromLatin1(LiveLineSettings));
         m_link->setPortOpen(true);
     } catch (const SerialError& e) {
+        begin(Stage::Writing);
         fail(e.cause());
         return;
     }
+    writeNow(values);
+}
+
+void DeviceSession::writeNow(const ParameterSet& values)
+{
+    m_set = values;
+    m_written = values;
+    begin(Stage::Writing);
     m_cycle.startDownload(SessionPort);
 }
 
@@ -134,11 +165,7 @@ void DeviceSession::stop()
 void DeviceSession::setStatus(const QString& text)
 {
     if (text == QLatin1String("Waiting for data")) {
-        m_read = m_set;
-        if (m_watching)
-            m_stage = Stage::Watching;
-        else
-            later([this] { finish(); });
+        uploadEnded();
     } else if (text == QLatin1String("Download Complete")) {
         if (m_readBack) {
             m_stage = Stage::ReadingBack;
@@ -150,6 +177,34 @@ void DeviceSession::setStatus(const QString& text)
         m_lastPressure = text.section(QLatin1Char(' '), 2, 2).toInt();
     }
     changed();
+}
+
+void DeviceSession::uploadEnded()
+{
+    m_read = m_set;
+    const QDateTime now = QDateTime::currentDateTime();
+    if (m_stage == Stage::ReadingBack) {
+        m_record.readBackFinished(m_set, m_written, now);
+        later([this] { finish(); });
+        return;
+    }
+    m_record.uploadFinished(m_set, now);
+    if (m_watching) {
+        m_stage = Stage::Watching;
+    } else if (m_writeAfterRead) {
+        // The download goes on from the live stream the upload has just started.
+        later(
+            [this, values = *std::exchange(m_writeAfterRead, std::nullopt)] { writeNow(values); });
+    } else {
+        // Nothing is written: what was found is what is left.
+        m_record.readBackFinished(m_set, m_set, now);
+        later([this] { finish(); });
+    }
+}
+
+void DeviceSession::writeAcknowledged(Parameter parameter, std::int32_t value)
+{
+    m_record.writeAcknowledged(parameter, value);
 }
 
 void DeviceSession::noteDeviceValue(Parameter, std::int32_t)
@@ -247,6 +302,8 @@ void DeviceSession::fail(const QString& error)
     if (finished())
         return;
     m_error = error;
+    if (m_stage == Stage::ReadingBack)
+        m_record.readBackFailed(QDateTime::currentDateTime());
     if (m_stage == Stage::Writing) {
         if (m_error.endsWith(QLatin1Char('.')))
             m_error.chop(1);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CalibrationRecord.h"
 #include "CommCycle.h"
 #include "CommView.h"
 #include "MessageBoxes.h"
@@ -37,9 +38,10 @@ public:
 
     // Reads the nine values and finishes.
     void startRead();
-    // Writes the nine values, then reads them back when asked. A value that its write
-    // request cannot carry fails the device before anything is sent.
-    void startWrite(const ParameterSet& values, bool readBack);
+    // Writes the nine values, then reads them back when asked; with readFirst the device's
+    // values are read before, as found. A value that its write request cannot carry fails
+    // the device before anything is sent.
+    void startWrite(const ParameterSet& values, bool readBack, bool readFirst = false);
     // Reads the nine values, then follows the live stream until stop().
     void startWatch();
     // Stops at once: the cycle sends nothing more. A transfer under way fails, saying how
@@ -54,6 +56,9 @@ public:
     // The values read from the device, or read back after a write.
     const std::optional<ParameterSet>& deviceValues() const { return m_read; }
     int rowsWritten() const { return m_rowsWritten; }
+    // What the session proves: as found, written and read back as left. A plain read is both
+    // as found and as left.
+    const CalibrationRecord& record() const { return m_record; }
     // One line on how far the work has come: the step, then the outcome.
     QString progressText() const;
 
@@ -75,6 +80,7 @@ public:
     void RefreshGrid() override {}
     void RefreshTripNeedles() override {}
     void noteDeviceValue(Parameter, std::int32_t) override;
+    void writeAcknowledged(Parameter parameter, std::int32_t value) override;
 
     // MessageBoxes: the cycle's only message is its error, which fails the device.
     MessageAnswer show(const QString& text, MessageIcon icon, MessageButtons buttons,
@@ -85,6 +91,8 @@ public:
 private:
     void begin(Stage stage);
     void connectNow();
+    void writeNow(const ParameterSet& values);
+    void uploadEnded();
     void fail(const QString& error);
     void finish();
     // Runs after the tick that asked for it, so that a tick is never cut short.
@@ -106,6 +114,10 @@ private:
     bool m_watching = false;
     QString m_error;
     std::optional<ParameterSet> m_read;
+    // The values to write once the device's own have been read.
+    std::optional<ParameterSet> m_writeAfterRead;
+    ParameterSet m_written;
+    CalibrationRecord m_record;
     int m_rowsWritten = 0;
     std::optional<int> m_lastPressure;
     std::function<void()> m_onChange;

@@ -73,6 +73,8 @@ QString OutcomePrinter::human(const DeviceOutcome& outcome)
             QStringLiteral(", %1 of %2 rows written").arg(*outcome.rowsWritten).arg(ParameterCount);
     if (!outcome.file.isEmpty())
         result += QStringLiteral(" into ") + outcome.file;
+    if (!outcome.report.isEmpty())
+        result += QStringLiteral(", report ") + outcome.report;
     if (!outcome.error.isEmpty())
         result += QStringLiteral(": ") + outcome.error;
     return text + QStringLiteral("  -> ") + result + QLatin1Char('\n');
@@ -96,6 +98,8 @@ QByteArray OutcomePrinter::json(const DeviceOutcome& outcome)
     }
     if (!outcome.file.isEmpty())
         object.insert(QStringLiteral("file"), outcome.file);
+    if (!outcome.report.isEmpty())
+        object.insert(QStringLiteral("report"), outcome.report);
     if (outcome.rowsWritten)
         object.insert(QStringLiteral("rowsWritten"), *outcome.rowsWritten);
     if (outcome.lastPressure)

@@ -1,6 +1,7 @@
 #include "DosPathMapper.h"
 #include "ParamFileFormat.h"
 #include "ParamFileOperations.h"
+#include "ParameterTable.h"
 #include "RecordingMessageBoxes.h"
 #include "TestSupport.h"
 
@@ -90,6 +91,11 @@ private Q_SLOTS:
         QTest::newRow("write, read back equal")
             << QString() << u"write "_s + differing + u" PORT --json"_s << 0
             << u"\"outcome\":\"written, read back equal\""_s;
+        QTest::newRow("write with a report, one row stored wrong")
+            << u"--store-wrong 3"_s
+            << u"write "_s + differing + u" PORT --report "_s + m_dir.filePath(u"R.pdf"_s) +
+                   u" --press 7 --technician AR"_s
+            << 1 << u"written 50, the device holds 51"_s;
         QTest::newRow("write, dry run")
             << QString() << u"write --dry-run "_s + differing + u" PORT"_s << 1
             << u"would change"_s;
@@ -119,8 +125,16 @@ private Q_SLOTS:
         QFETCH(QString, told);
         const QString port = arguments.contains(u"PORT"_s) ? startDevice(device) : QString();
         const Run result = run(QString(arguments).replace(u"PORT"_s, port).split(u' '));
-        QVERIFY2(result.out.contains(told) || result.err.contains(told),
-                 qPrintable(result.out + result.err));
+        QString said = result.out + result.err;
+        if (arguments.contains(u"--report"_s)) {
+            QProcess text;
+            text.start(u"pdftotext"_s, {m_dir.filePath(u"R.pdf"_s), u"-"_s});
+            QVERIFY(text.waitForFinished(Deadline) && text.exitCode() == 0);
+            said += QString::fromUtf8(text.readAllStandardOutput());
+            for (const ParameterInfo& info : parameterTable())
+                QVERIFY2(said.contains(QString::fromLatin1(info.grid.caption)), qPrintable(said));
+        }
+        QVERIFY2(said.contains(told), qPrintable(said));
         QCOMPARE(result.code, code);
     }
 
