@@ -470,6 +470,19 @@ void FrmPressureMonitor::CmdRecord_Click()
         m_recordWindow = new FrmCalibrationRecord(m_record, m_messages, this);
         connect(m_recordWindow, &FrmCalibrationRecord::readBackRequested, this,
                 &FrmPressureMonitor::CmdReadBack_Click);
+        // The report carries the session's trend with the trip lines, as the trend window
+        // shows it where that is open, over the last ten minutes where it is not.
+        m_recordWindow->setReportPicture([this](QPainter& painter, const QRectF& place) {
+            if (m_recorder.history().size() == 0)
+                return;
+            if (m_trend) {
+                m_trend->chart().render(painter, place.toRect());
+                return;
+            }
+            TrendChart chart(m_recorder, [this] { return trendLevels(); });
+            chart.setSpanSeconds(static_cast<int>(PressureRecorder::KeptSeconds));
+            chart.render(painter, place.toRect());
+        });
     }
     refreshRecord();
     m_recordWindow->show();
@@ -629,6 +642,15 @@ void FrmPressureMonitor::placeBeside(QWidget& window) const
     window.move(std::max(left, screen.left()), frame.top());
 }
 
+TrendLevels FrmPressureMonitor::trendLevels() const
+{
+    const CommState& comm = m_cycle.state();
+    TrendLevels shown{ModVars.StaticTripSP, ModVars.CountTripSP, ModVars.DynamicTripSP, {}};
+    if (comm.MaxPressure > 0)
+        shown.window = {comm.MinPressure, comm.MaxPressure};
+    return shown;
+}
+
 FrmTrend* FrmPressureMonitor::trendWindow() const
 {
     return m_trend;
@@ -637,13 +659,7 @@ FrmTrend* FrmPressureMonitor::trendWindow() const
 void FrmPressureMonitor::showTrend()
 {
     if (!m_trend) {
-        const auto levels = [this] {
-            const CommState& comm = m_cycle.state();
-            TrendLevels shown{ModVars.StaticTripSP, ModVars.CountTripSP, ModVars.DynamicTripSP, {}};
-            if (comm.MaxPressure > 0)
-                shown.window = {comm.MinPressure, comm.MaxPressure};
-            return shown;
-        };
+        const auto levels = [this] { return trendLevels(); };
         m_trend = new FrmTrend(m_recorder, levels, [this](const QString& path, QString& error) {
             return startRecording(path, error);
         });

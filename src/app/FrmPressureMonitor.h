@@ -14,6 +14,7 @@
 #include "PortNames.h"
 #include "PressureRecorder.h"
 #include "SerialLink.h"
+#include "TrendChart.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -108,6 +109,8 @@ public:
     // the chosen port in its header; capped as the traffic log is.
     bool startRecording(const QString& path, QString& error);
     void setRecordingCap(qint64 maxBytes) { m_recordMaxBytes = maxBytes; }
+    // The trip lines and the pressure window the trend draws.
+    TrendLevels trendLevels() const;
 
 public Q_SLOTS:
     void CmdConnect_Click();

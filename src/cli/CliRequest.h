@@ -33,6 +33,8 @@ struct CliRequest
     bool noVerify = false;
     // watch --seconds; 0 runs until interrupted.
     int seconds = 0;
+    // watch --csv: every live frame into this recording, "-" for standard output.
+    QString csv;
 
     bool json = false;
     bool quiet = false;

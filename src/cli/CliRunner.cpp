@@ -12,13 +12,16 @@
 namespace {
 
 constexpr int WatchLineInterval = 1000; // milliseconds
+// A recording is started afresh past this size, the last kept as FILE.1, as in the window.
+constexpr qint64 RecordingMaxBytes = 100 * TrafficLog::Megabyte;
 
 } // namespace
 
 CliRunner::CliRunner(CliRequest request, LinkFactory makeLink, QString program, std::FILE* out,
                      std::FILE* err)
     : m_request(std::move(request)), m_makeLink(std::move(makeLink)), m_program(std::move(program)),
-      m_out(out), m_err(err), m_progress(err)
+      // A recording on standard output keeps it to itself; the rest goes to standard error.
+      m_out(m_request.csv == QLatin1String("-") ? err : out), m_err(err), m_progress(err)
 {
     m_progress.setEnabled(m_progress.enabled() && !m_request.quiet);
 }
@@ -67,9 +70,11 @@ void CliRunner::start()
     }
     for (const QString& port : m_request.ports)
         addSession(port);
+    if (m_request.command == CliCommand::Watch && !m_request.csv.isEmpty() && !startRecording())
+        return;
     for (const auto& session : m_sessions) {
         if (m_request.command == CliCommand::Watch)
-            session->startWatch();
+            session->startWatch(m_recorder.get());
         else if (m_request.command == CliCommand::Write && !m_request.dryRun)
             session->startWrite(*m_fileValues, !m_request.noVerify, !m_request.report.isEmpty());
         else
@@ -311,6 +316,19 @@ void CliRunner::printWatchLine()
                                                 : QStringLiteral("%1  no live data yet").arg(time);
     std::fputs((text + QLatin1Char('\n')).toLocal8Bit().constData(), m_out);
     std::fflush(m_out);
+}
+
+bool CliRunner::startRecording()
+{
+    m_recorder = std::make_unique<PressureRecorder>();
+    QString error;
+    if (m_recorder->startRecording(m_request.csv, RecordingMaxBytes, m_program,
+                                   m_request.ports.value(0), error))
+        return true;
+    writeLine(m_err, QStringLiteral("cannot write the recording %1: %2").arg(m_request.csv, error));
+    m_sessions.clear();
+    end(ExitFileFailed);
+    return false;
 }
 
 void CliRunner::end(int code)

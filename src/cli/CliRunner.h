@@ -4,6 +4,7 @@
 #include "DeviceOutcome.h"
 #include "DeviceSession.h"
 #include "PortNames.h"
+#include "PressureRecorder.h"
 #include "SerialLink.h"
 #include "TerminalProgress.h"
 #include "TrafficLog.h"
@@ -64,6 +65,8 @@ private:
     void writeReport(const DeviceSession& session, DeviceOutcome& outcome);
     void report(const DeviceOutcome& outcome);
     void printWatchLine();
+    // watch --csv; false, with the reason said, when the file cannot be written.
+    bool startRecording();
     // Ends with the code, after what was started has been reported.
     void end(int code);
     void writeLine(std::FILE* stream, const QString& text);
@@ -76,6 +79,8 @@ private:
     std::FILE* m_err;
     TerminalProgress m_progress;
     std::unique_ptr<TrafficLog> m_log;
+    // watch --csv: the frames of the one device watched, and their recording.
+    std::unique_ptr<PressureRecorder> m_recorder;
     std::vector<std::unique_ptr<DeviceSession>> m_sessions;
     std::optional<ParameterSet> m_fileValues;
     std::vector<Side> m_sides;

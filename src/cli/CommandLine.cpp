@@ -70,6 +70,10 @@ void addNoOptions(QCommandLineParser&) {}
 void addWatchOptions(QCommandLineParser& parser)
 {
     parser.addOption(option({QStringLiteral("seconds")}, "End after N seconds.", "N"));
+    parser.addOption(option({QStringLiteral("csv")},
+                            "Record every live frame into FILE as time,psi,event lines, the "
+                            "trend's recording format; - for standard output.",
+                            "FILE"));
 }
 
 const std::array<Subcommand, 5> Subcommands{{
@@ -86,7 +90,7 @@ const std::array<Subcommand, 5> Subcommands{{
     {"diff", CliCommand::Diff, "diff A B",
      "Shows the values that differ between A and B, each a parameter file or a device.",
      addNoOptions},
-    {"watch", CliCommand::Watch, "watch PORT [--seconds N]",
+    {"watch", CliCommand::Watch, "watch PORT [--seconds N] [--csv FILE]",
      "Reads the values, then shows the live pressure and the pressure window once a second.",
      addWatchOptions},
 }};
@@ -226,6 +230,7 @@ std::optional<CliRequest> CommandLine::parse(const QStringList& arguments, QStri
             *field = parser.value(QLatin1String(name));
     request.dryRun = names.contains(QStringLiteral("dry-run"));
     request.noVerify = names.contains(QStringLiteral("no-verify"));
+    request.csv = parser.value(QStringLiteral("csv"));
     if (names.contains(QStringLiteral("seconds"))) {
         bool ok = false;
         request.seconds = parser.value(QStringLiteral("seconds")).toInt(&ok);

@@ -89,8 +89,9 @@ void DeviceSession::connectNow()
         m_cycle.tick();
 }
 
-void DeviceSession::startWatch()
+void DeviceSession::startWatch(PressureRecorder* recorder)
 {
+    m_cycle.setPressureRecorder(recorder);
     m_watching = true;
     begin(Stage::Reading);
     connectNow();

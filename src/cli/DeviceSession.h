@@ -6,6 +6,7 @@
 #include "MessageBoxes.h"
 #include "ModVars.h"
 #include "PortNames.h"
+#include "PressureRecorder.h"
 #include "SerialLink.h"
 #include "TrafficLog.h"
 
@@ -42,8 +43,9 @@ public:
     // values are read before, as found. A value that its write request cannot carry fails
     // the device before anything is sent.
     void startWrite(const ParameterSet& values, bool readBack, bool readFirst = false);
-    // Reads the nine values, then follows the live stream until stop().
-    void startWatch();
+    // Reads the nine values, then follows the live stream until stop(), handing every frame
+    // to the recorder where there is one.
+    void startWatch(PressureRecorder* recorder = nullptr);
     // Stops at once: the cycle sends nothing more. A transfer under way fails, saying how
     // far it came; watching ends as done.
     void stop();

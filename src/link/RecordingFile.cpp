@@ -2,6 +2,9 @@
 
 #include <QAbstractEventDispatcher>
 
+#include <cstdio>
+#include <limits>
+
 namespace {
 // A stalled timer cannot grow the buffer past this; about half a minute of the live stream.
 constexpr qsizetype MostBuffered = 1024 * 1024;
@@ -11,7 +14,13 @@ RecordingFile::RecordingFile(const QString& path, qint64 maxBytes, const QByteAr
     : m_file(path), m_maxBytes(maxBytes), m_header(header)
 {
     m_clock.start();
-    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
+    // "-" is standard output, which is never renamed: it has no cap.
+    const bool toStandardOutput = path == QLatin1String("-");
+    if (toStandardOutput)
+        m_maxBytes = std::numeric_limits<qint64>::max();
+    const QIODevice::OpenMode mode =
+        QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered;
+    if (toStandardOutput ? !m_file.open(stdout, mode) : !m_file.open(mode)) {
         m_failure = m_file.errorString();
         return;
     }

@@ -17,8 +17,8 @@ class RecordingFile
 public:
     static constexpr int FlushInterval = 1000; // milliseconds
 
-    // Creates or truncates the file and writes the header; isOpen() tells whether that
-    // worked.
+    // Creates or truncates the file ("-" writes to standard output) and writes the header;
+    // isOpen() tells whether that worked.
     RecordingFile(const QString& path, qint64 maxBytes, const QByteArray& header);
     ~RecordingFile();
     RecordingFile(const RecordingFile&) = delete;

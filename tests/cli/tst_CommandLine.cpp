@@ -102,6 +102,8 @@ private Q_SLOTS:
         QTest::newRow("diff of two files")
             << QString() << u"diff "_s + same + u' ' + differing << 1 << u"45"_s;
         QTest::newRow("watch") << QString() << u"watch PORT --seconds 3"_s << 0 << u" window "_s;
+        QTest::newRow("watch, recording to standard output")
+            << QString() << u"watch PORT --seconds 3 --csv -"_s << 0 << u"Z,,Upload done\n"_s;
         QTest::newRow("silent device") << u"--silent"_s << u"read PORT --timeout 0.5"_s << 3
                                        << u"no answer to the read of Overcount S.P."_s;
         QTest::newRow("device gone mid-write")
