@@ -25,6 +25,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -470,18 +471,17 @@ void FrmPressureMonitor::CmdRecord_Click()
         m_recordWindow = new FrmCalibrationRecord(m_record, m_messages, this);
         connect(m_recordWindow, &FrmCalibrationRecord::readBackRequested, this,
                 &FrmPressureMonitor::CmdReadBack_Click);
-        // The report carries the session's trend with the trip lines, as the trend window
-        // shows it where that is open, over the last ten minutes where it is not.
+        // The report carries the trend of the session with its trip lines, from its first
+        // frame to its last, drawn at a screen's resolution and scaled onto the page.
         m_recordWindow->setReportPicture([this](QPainter& painter, const QRectF& place) {
-            if (m_recorder.history().size() == 0)
+            const PressureHistory& history = m_recorder.history();
+            if (history.size() == 0)
                 return;
-            if (m_trend) {
-                m_trend->chart().render(painter, place.toRect());
-                return;
-            }
             TrendChart chart(m_recorder, [this] { return trendLevels(); });
-            chart.setSpanSeconds(static_cast<int>(PressureRecorder::KeptSeconds));
-            chart.render(painter, place.toRect());
+            chart.zoomTo(history.at(0).timeUs, history.last().timeUs);
+            const int width = 900;
+            const QSize size(width, qRound(width * place.height() / place.width()));
+            painter.drawImage(place, chart.picture(size));
         });
     }
     refreshRecord();
