@@ -337,18 +337,9 @@ void CommCycle::readBack(int portNumber)
     logEvent(QStringLiteral("Read back Comm Port %1").arg(portNumber));
     m_readingBack = true;
     m_readBack = ParameterSet{};
-    m_holdStatusUntil.reset();
     m_comm.CommAction = CommPhase::Upload;
     m_comm.CommCount = 0;
-    try {
-        takePort(portNumber);
-    } catch (...) {
-        errorPath(currentCause());
-        return;
-    }
-    noteAnswer();
-    startTimer();
-    m_view.setConnectControlsEnabled(false);
+    beginTransfer(portNumber);
 }
 
 void CommCycle::startDownload(int portNumber)
@@ -358,19 +349,26 @@ void CommCycle::startDownload(int portNumber)
     mark(QStringLiteral("Download"));
     m_sent = m_set;
     m_rowSent = false;
-    m_holdStatusUntil.reset();
     m_comm.CommAction = CommPhase::Download;
+    if (!beginTransfer(portNumber))
+        return;
+    m_comm.CommWriteState = 0;
+    m_view.setProgress(0);
+}
+
+bool CommCycle::beginTransfer(int portNumber)
+{
+    m_holdStatusUntil.reset();
     try {
         takePort(portNumber);
     } catch (...) {
         errorPath(currentCause());
-        return;
+        return false;
     }
     noteAnswer();
     startTimer();
     m_view.setConnectControlsEnabled(false);
-    m_comm.CommWriteState = 0;
-    m_view.setProgress(0);
+    return true;
 }
 
 void CommCycle::takePort(int portNumber)

@@ -90,6 +90,9 @@ private:
     void logEvent(const QString& text);
     void mark(const QString& label);
     void closePort();
+    // What a read-back and a download share as they start on the chosen port: the port,
+    // the measure of silence, the timer and the connection buttons. False after an error.
+    bool beginTransfer(int portNumber);
     // Closes a port open on another number, then gives the port the new one.
     void takePort(int portNumber);
     void startTimer();

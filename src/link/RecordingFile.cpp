@@ -1,5 +1,7 @@
 #include "RecordingFile.h"
 
+#include "TrafficLog.h"
+
 #include <QAbstractEventDispatcher>
 
 #include <cstdio>
@@ -72,13 +74,7 @@ void RecordingFile::flush()
 
 void RecordingFile::rotate()
 {
-    const QString path = m_file.fileName();
-    const QString older = path + QStringLiteral(".1");
-    m_file.close();
-    QFile::remove(older);
-    QFile::rename(path, older);
-    // Where the rename failed the cap still holds: the file starts again empty.
-    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
+    if (!TrafficLog::startAfresh(m_file)) {
         stop(m_file.errorString());
         return;
     }

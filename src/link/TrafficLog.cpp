@@ -114,15 +114,20 @@ void TrafficLog::flush()
     m_buffer.clear();
 }
 
-void TrafficLog::rotate()
+bool TrafficLog::startAfresh(QFile& file)
 {
-    const QString path = m_file.fileName();
+    const QString path = file.fileName();
     const QString older = path + QStringLiteral(".1");
-    m_file.close();
+    file.close();
     QFile::remove(older);
     QFile::rename(path, older);
     // Where the rename failed the cap still holds: the file starts again empty.
-    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered);
+}
+
+void TrafficLog::rotate()
+{
+    if (!startAfresh(m_file)) {
         stop(m_file.errorString());
         return;
     }

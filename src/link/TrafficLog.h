@@ -92,6 +92,10 @@ public:
     // --log-max-mb that is no whole number of megabytes.
     static std::optional<Options> options(const QCommandLineParser& parser, QString& error);
 
+    // A capped file that is full: renamed to FILE.1, replacing an older one, and FILE opened
+    // anew and empty; false when it cannot be opened. Pressure recordings follow the rule too.
+    static bool startAfresh(QFile& file);
+
 private:
     static QByteArray withMeaning(const QByteArray& bytes, const QString& meaning);
     QByteArray header() const;
