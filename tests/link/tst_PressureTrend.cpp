@@ -1,5 +1,6 @@
 #include "PressureRecorder.h"
 #include "PressureRecording.h"
+#include "RecordingFile.h"
 #include "TestSupport.h"
 #include "TrendColumns.h"
 
@@ -101,6 +102,25 @@ private Q_SLOTS:
         expected.append({now / 1000, {}, u"Auto Cal"_s});
         QCOMPARE(recording->rows, expected);
         QCOMPARE(recording->comments.first(), u"# vorta-cal 1.0.0"_s);
+    }
+
+    // A recording that would pass its cap goes on in a new file under the same header; the
+    // older part stays as FILE.1, filled as far as the cap allows.
+    void recording_pastItsCap_startsAfreshUnderItsHeader()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"cap.csv"_s);
+        const QByteArray header = "# vorta-cal\ntime,psi,event\n";
+        const qint64 cap = 200;
+        RecordingFile file(path, cap, header);
+        for (int i = 0; i < 8; ++i) {
+            file.add({1'796'000'000'000 + i, 20 + i, {}});
+            file.flush();
+        }
+        const QByteArray older = fileContents(path + u".1"_s), newer = fileContents(path);
+        QVERIFY(older.startsWith(header) && newer.startsWith(header));
+        QVERIFY2(older.size() > cap - 30 && older.size() <= cap, older.constData());
+        QCOMPARE(older.count('\n') + newer.count('\n'), 8 + 4);
     }
 
     void reading_namesTheLineThatIsWrong_data()
