@@ -308,11 +308,12 @@ void SpreadGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint
                          row <= m_rows.size() && entry->text() != cellText(row) &&
                          hint != QAbstractItemDelegate::RevertModelCache;
     if (dropped) {
-        const GridRowSpec& spec = m_rows.at(row - 1);
+        const GridRowSpec& limits = m_rows.at(row - 1);
         const QString kept = QStringLiteral("the cell keeps %1").arg(cellText(row));
-        showNote(row, entry->text().isEmpty() ? QStringLiteral("%1: %2").arg(rangeText(spec), kept)
-                                              : QStringLiteral("%1; %2").arg(
-                                                    outOfRangeText(spec, entry->text()), kept));
+        showNote(row,
+                 entry->text().isEmpty()
+                     ? QStringLiteral("%1: %2").arg(rangeText(limits), kept)
+                     : QStringLiteral("%1; %2").arg(outOfRangeText(limits, entry->text()), kept));
     } else {
         hideNote();
     }
@@ -324,14 +325,14 @@ void SpreadGrid::updateMark(int row)
     QTableWidgetItem* cell = item(row - 1, ValueColumn);
     if (!cell || row > m_rows.size())
         return;
-    const GridRowSpec& spec = m_rows.at(row - 1);
+    const GridRowSpec& limits = m_rows.at(row - 1);
     const std::optional<std::int32_t> held = m_deviceValues.value(row - 1);
     const std::optional<std::int32_t> written = m_unacknowledgedValues.value(row - 1);
     const bool marked = held && cell->text() != QString::number(*held);
     bool isNumber = false;
     const qint64 shown = cell->text().toLongLong(&isNumber);
-    const bool outside = isNumber && (shown < spec.minimum || shown > spec.maximum);
-    QString tip = outside ? outOfRangeText(spec, cell->text()) : rangeText(spec);
+    const bool outside = isNumber && (shown < limits.minimum || shown > limits.maximum);
+    QString tip = outside ? outOfRangeText(limits, cell->text()) : rangeText(limits);
     if (held && written)
         tip += QStringLiteral("\nDevice may hold %1 or %2: the write was not acknowledged")
                    .arg(*held)
