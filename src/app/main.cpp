@@ -131,18 +131,11 @@ std::optional<TrendOptions> trendOptions(const QCommandLineParser& parser, QStri
     TrendOptions options;
     options.open = parser.isSet(QStringLiteral("trend"));
     options.recordPath = parser.value(QStringLiteral("record"));
-    const QString max = QStringLiteral("record-max-mb");
-    if (parser.isSet(max)) {
-        bool ok = false;
-        const qint64 megabytes = parser.value(max).toLongLong(&ok);
-        if (!ok || megabytes < 1 || megabytes > TrafficLog::MostMegabytes) {
-            error = QStringLiteral("--record-max-mb takes a whole number from 1 to %1, not '%2'")
-                        .arg(TrafficLog::MostMegabytes)
-                        .arg(parser.value(max));
-            return std::nullopt;
-        }
-        options.recordMaxBytes = megabytes * TrafficLog::Megabyte;
-    }
+    const std::optional<qint64> maxBytes = TrafficLog::capOption(
+        parser, QStringLiteral("record-max-mb"), options.recordMaxBytes, error);
+    if (!maxBytes)
+        return std::nullopt;
+    options.recordMaxBytes = *maxBytes;
     return options;
 }
 

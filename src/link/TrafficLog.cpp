@@ -165,17 +165,27 @@ std::optional<TrafficLog::Options> TrafficLog::options(const QCommandLineParser&
     Options options;
     const QString log = QStringLiteral("log");
     options.path = parser.isSet(log) ? parser.value(log) : qEnvironmentVariable("VORTA_LOG");
-    const QString max = QStringLiteral("log-max-mb");
-    if (parser.isSet(max)) {
-        bool ok = false;
-        const qint64 megabytes = parser.value(max).toLongLong(&ok);
-        if (!ok || megabytes < 1 || megabytes > MostMegabytes) {
-            error = QStringLiteral("--log-max-mb takes a whole number from 1 to %1, not '%2'")
-                        .arg(MostMegabytes)
-                        .arg(parser.value(max));
-            return std::nullopt;
-        }
-        options.maxBytes = megabytes * Megabyte;
-    }
+    const std::optional<qint64> maxBytes =
+        capOption(parser, QStringLiteral("log-max-mb"), DefaultMaxBytes, error);
+    if (!maxBytes)
+        return std::nullopt;
+    options.maxBytes = *maxBytes;
     return options;
+}
+
+std::optional<qint64> TrafficLog::capOption(const QCommandLineParser& parser, const QString& name,
+                                            qint64 fallback, QString& error)
+{
+    if (!parser.isSet(name))
+        return fallback;
+    bool ok = false;
+    const qint64 megabytes = parser.value(name).toLongLong(&ok);
+    if (!ok || megabytes < 1 || megabytes > MostMegabytes) {
+        error = QStringLiteral("--%1 takes a whole number from 1 to %2, not '%3'")
+                    .arg(name)
+                    .arg(MostMegabytes)
+                    .arg(parser.value(name));
+        return std::nullopt;
+    }
+    return megabytes * Megabyte;
 }

@@ -91,6 +91,11 @@ public:
     // --log, else the environment's VORTA_LOG; nothing, with the reason in error, for a
     // --log-max-mb that is no whole number of megabytes.
     static std::optional<Options> options(const QCommandLineParser& parser, QString& error);
+    // A cap option given in megabytes (--log-max-mb, --record-max-mb), in bytes: the fallback
+    // where the option is not set, nothing with the reason in error where it is no whole number
+    // from 1 to MostMegabytes.
+    static std::optional<qint64> capOption(const QCommandLineParser& parser, const QString& name,
+                                           qint64 fallback, QString& error);
 
     // A capped file that is full: renamed to FILE.1, replacing an older one, and FILE opened
     // anew and empty; false when it cannot be opened. Pressure recordings follow the rule too.
